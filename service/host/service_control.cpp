@@ -1,0 +1,110 @@
+#include "service_control.h"
+
+#include "check_cycle.h"
+#include "handles.h"
+#include "message_box.h"
+
+namespace vorms {
+namespace {
+
+constexpr DWORD kAcceptStopAndShutdown = SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN;
+constexpr UINT kInformationBox = MB_ICONINFORMATION | MB_SETFOREGROUND;
+constexpr char kInstanceMutex[] = "Global\\VORMS.RunService";
+
+// Shared by the main thread, the dispatcher thread and the entry point's thread. The
+// events are set in a fixed order (start, stop, stop-done), so no lock is needed.
+struct ServiceProcess {
+  SERVICE_STATUS status{};
+  SERVICE_STATUS_HANDLE status_handle = nullptr;
+  HANDLE start_event = nullptr;
+  HANDLE stop_event = nullptr;
+  HANDLE stop_done_event = nullptr;
+};
+
+ServiceProcess g_service;
+char g_service_name[] = "VORMS";
+
+Handle NewManualResetEvent() { return Handle(::CreateEventA(nullptr, TRUE, FALSE, nullptr)); }
+
+// Holds the instance mutex while the service runs; empty when another instance has it.
+bool ClaimSingleInstance(Handle& mutex) {
+  mutex.reset(::CreateMutexA(nullptr, FALSE, kInstanceMutex));
+  return !(mutex && ::GetLastError() == ERROR_ALREADY_EXISTS);
+}
+
+DWORD WINAPI DispatcherThread(void*) {
+  SERVICE_TABLE_ENTRYA table[] = {{g_service_name, ServiceMain}, {nullptr, nullptr}};
+  ::StartServiceCtrlDispatcherA(table);
+  return 0;
+}
+
+void RunMainLoop(HANDLE dispatcher) {
+  ReportServiceState(SERVICE_RUNNING);
+  do {
+    CRONO_Timer();
+  } while (::WaitForSingleObject(g_service.stop_event, 1000) == WAIT_TIMEOUT);
+  ReportServiceState(SERVICE_STOPPED);
+  ::SetEvent(g_service.stop_done_event);
+  ::WaitForSingleObject(dispatcher, INFINITE);
+}
+
+}  // namespace
+
+void ReportServiceState(DWORD state) {
+  if (state != 0) g_service.status.dwCurrentState = state;
+  ::SetServiceStatus(g_service.status_handle, &g_service.status);
+}
+
+void WINAPI ServiceMain(DWORD, LPSTR*) {
+  g_service.status = SERVICE_STATUS{};
+  g_service.status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
+  g_service.status.dwControlsAccepted = kAcceptStopAndShutdown;
+  g_service.status_handle = ::RegisterServiceCtrlHandlerA(g_service_name, ServiceControlHandler);
+  ReportServiceState(SERVICE_START_PENDING);
+  ::SetEvent(g_service.start_event);
+  ::WaitForSingleObject(g_service.stop_done_event, INFINITE);
+}
+
+void WINAPI ServiceControlHandler(DWORD control) {
+  if (control == SERVICE_CONTROL_STOP || control == SERVICE_CONTROL_SHUTDOWN) {
+    ReportServiceState(SERVICE_STOP_PENDING);
+    ::SetEvent(g_service.stop_event);
+  } else {
+    ReportServiceState(0);
+  }
+}
+
+bool IsWindowsNT() {
+  OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof info;  // 148 bytes
+  ::GetVersionExA(&info);
+  return info.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+void RunService() {
+  Handle instance;
+  if (!ClaimSingleInstance(instance)) return;
+  const bool nt = IsWindowsNT();
+  Handle stop_done = NewManualResetEvent();
+  Handle stop = NewManualResetEvent();
+  Handle start = NewManualResetEvent();
+  g_service.stop_done_event = stop_done.get();
+  g_service.stop_event = stop.get();
+  g_service.start_event = start.get();
+
+  if (!nt) {
+    ShowMessage("This program is only for Windows NT/2000/XP.", kInformationBox);
+  } else {
+    Handle dispatcher(::CreateThread(nullptr, 0, DispatcherThread, nullptr, 0, nullptr));
+    HANDLE first[] = {dispatcher.get(), start.get()};
+    if (::WaitForMultipleObjects(2, first, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
+      RunMainLoop(dispatcher.get());
+    } else {
+      dispatcher.reset();
+      ShowMessage("This program must be started as a service.", kInformationBox);
+    }
+  }
+  g_service.start_event = g_service.stop_event = g_service.stop_done_event = nullptr;
+}
+
+}  // namespace vorms

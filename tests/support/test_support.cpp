@@ -1,0 +1,174 @@
+#include "test_support.h"
+
+#include <stdexcept>
+#include <thread>
+
+#include "handles.h"
+#include "memory_values.h"
+
+namespace vorms::test {
+namespace {
+
+std::string TempRoot() {
+  char buffer[MAX_PATH + 1];
+  DWORD n = ::GetTempPathA(sizeof buffer, buffer);
+  std::string root(buffer, n);
+  while (!root.empty() && root.back() == '\\') root.pop_back();
+  return root;
+}
+
+// Reads a pipe to its end on a thread of its own, so that a child filling one pipe
+// never blocks on the other.
+class PipeReader {
+ public:
+  explicit PipeReader(HANDLE pipe) : thread_([this, pipe] { Read(pipe); }) {}
+  std::string Finish() {
+    thread_.join();
+    return text_;
+  }
+
+ private:
+  void Read(HANDLE pipe) {
+    char buffer[4096];
+    DWORD n = 0;
+    while (::ReadFile(pipe, buffer, sizeof buffer, &n, nullptr) && n > 0) text_.append(buffer, n);
+  }
+  std::string text_;
+  std::thread thread_;
+};
+
+}  // namespace
+
+TempFolder::TempFolder(const std::string& prefix) {
+  static LONG counter = 0;
+  for (;;) {
+    path_ = TempRoot() + "\\" + prefix + "-" + std::to_string(::GetCurrentProcessId()) + "-" +
+            std::to_string(::InterlockedIncrement(&counter)) + "-" + std::to_string(::GetTickCount());
+    if (::CreateDirectoryA(path_.c_str(), nullptr)) return;
+    if (::GetLastError() != ERROR_ALREADY_EXISTS) throw std::runtime_error("cannot create " + path_);
+  }
+}
+
+TempFolder::~TempFolder() { RemoveTree(path_); }
+
+ProgramSandbox::ProgramSandbox(Program program) : folder_("program") {
+  SetRunningProgram(program);
+  SetProgramFolderForTesting(folder_.path());
+  memory::ResetAll();
+  SetClockForTesting(nullptr);
+}
+
+ProgramSandbox::~ProgramSandbox() {
+  SetProgramFolderForTesting("");
+  SetRunningProgram(Program::Vorms);
+  SetClockForTesting(nullptr);
+  memory::ResetAll();
+}
+
+void ProgramSandbox::SetNow(const DateTime& now) {
+  now_ = now;
+  SetClockForTesting(&now_);
+}
+
+bool FileExists(const std::string& path) {
+  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string ReadFile(const std::string& path) {
+  FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+  if (!file) return {};
+  std::string text;
+  char buffer[4096];
+  DWORD n = 0;
+  while (::ReadFile(file.get(), buffer, sizeof buffer, &n, nullptr) && n > 0) text.append(buffer, n);
+  return text;
+}
+
+void WriteFile(const std::string& path, const std::string& content) {
+  FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  if (!file) throw std::runtime_error("cannot write " + path);
+  DWORD n = 0;
+  ::WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &n, nullptr);
+}
+
+void RemoveTree(const std::string& path) {
+  WIN32_FIND_DATAA entry;
+  FindHandle find(::FindFirstFileA((path + "\\*").c_str(), &entry));
+  if (find) {
+    do {
+      std::string name = entry.cFileName;
+      if (name == "." || name == "..") continue;
+      std::string child = path + "\\" + name;
+      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(child);
+      } else {
+        ::SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileA(child.c_str());
+      }
+    } while (::FindNextFileA(find.get(), &entry));
+  }
+  find.reset();
+  ::RemoveDirectoryA(path.c_str());
+}
+
+void CopyFileTo(const std::string& from, const std::string& to) {
+  if (!::CopyFileA(from.c_str(), to.c_str(), FALSE)) throw std::runtime_error("cannot copy " + from);
+}
+
+std::vector<std::string> ReadLines(const std::string& path) {
+  std::vector<std::string> lines;
+  std::string text = ReadFile(path);
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) {
+      lines.push_back(text.substr(start));
+      break;
+    }
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+std::string BuildFolder() { return ModuleFolder(nullptr); }
+
+ProcessResult RunProcess(const std::string& command_line, DWORD timeout_ms) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  Handle out_read, out_write, err_read, err_write;
+  ::CreatePipe(out_read.receive(), out_write.receive(), &inherit, 0);
+  ::CreatePipe(err_read.receive(), err_write.receive(), &inherit, 0);
+  ::SetHandleInformation(out_read.get(), HANDLE_FLAG_INHERIT, 0);
+  ::SetHandleInformation(err_read.get(), HANDLE_FLAG_INHERIT, 0);
+
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+  si.hStdOutput = out_write.get();
+  si.hStdError = err_write.get();
+  PROCESS_INFORMATION pi{};
+  std::string line = command_line;
+  if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+    throw std::runtime_error("cannot start " + command_line);
+  }
+  Handle process(pi.hProcess), thread(pi.hThread);
+  out_write.reset();
+  err_write.reset();
+  PipeReader out(out_read.get()), err(err_read.get());
+
+  ProcessResult result;
+  if (::WaitForSingleObject(process.get(), timeout_ms) == WAIT_TIMEOUT) {
+    result.timed_out = true;
+    ::TerminateProcess(process.get(), 1);
+    ::WaitForSingleObject(process.get(), INFINITE);
+  }
+  ::GetExitCodeProcess(process.get(), &result.exit_code);
+  result.output = out.Finish();
+  result.error = err.Finish();
+  return result;
+}
+
+}  // namespace vorms::test
