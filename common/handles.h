@@ -1,9 +1,11 @@
-// Owners for Win32 handles, registry keys, service handles, sockets, modules, BSTRs and
-// COM pointers: each is closed exactly once, on every path.
+// Owners for Win32 handles, registry keys, service handles, sockets, ICMP handles, modules,
+// BSTRs and COM pointers: each is closed exactly once, on every path.
 #pragma once
 
 #include <winsock2.h>
 #include <windows.h>
+#include <iphlpapi.h>
+#include <icmpapi.h>
 #include <oleauto.h>
 
 #include <utility>
@@ -91,6 +93,14 @@ struct SocketTraits {
   static void Close(Raw s) { ::closesocket(s); }
 };
 using Socket = UniqueHandle<SocketTraits>;
+
+struct IcmpHandleTraits {  // IcmpCreateFile: failure is INVALID_HANDLE_VALUE
+  using Raw = HANDLE;
+  static Raw Empty() { return INVALID_HANDLE_VALUE; }
+  static bool IsValid(Raw h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+  static void Close(Raw h) { ::IcmpCloseHandle(h); }
+};
+using IcmpHandle = UniqueHandle<IcmpHandleTraits>;
 
 struct ModuleTraits {
   using Raw = HMODULE;

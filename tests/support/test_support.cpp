@@ -171,4 +171,22 @@ ProcessResult RunProcess(const std::string& command_line, DWORD timeout_ms) {
   return result;
 }
 
+BackgroundProcess::BackgroundProcess(const std::string& command_line) {
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  std::string line = command_line;
+  if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi)) {
+    throw std::runtime_error("cannot start " + command_line);
+  }
+  process_.reset(pi.hProcess);
+  Handle thread(pi.hThread);
+}
+
+BackgroundProcess::~BackgroundProcess() {
+  ::TerminateProcess(process_.get(), 0);
+  ::WaitForSingleObject(process_.get(), 10000);
+}
+
 }  // namespace vorms::test

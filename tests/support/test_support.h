@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "datetime.h"
+#include "handles.h"
 #include "program.h"
 
 namespace vorms::test {
@@ -64,6 +65,18 @@ struct ProcessResult {
 
 // Runs a command line, waits (at most timeout_ms) and collects its output.
 ProcessResult RunProcess(const std::string& command_line, DWORD timeout_ms = 60000);
+
+// A program started in the background; it is ended, if still running, when this goes.
+class BackgroundProcess {
+ public:
+  explicit BackgroundProcess(const std::string& command_line);
+  ~BackgroundProcess();
+  BackgroundProcess(const BackgroundProcess&) = delete;
+  BackgroundProcess& operator=(const BackgroundProcess&) = delete;
+
+ private:
+  Handle process_;
+};
 
 // Waits until predicate() holds, polling; false when timeout_ms passed first.
 template <typename Predicate>
