@@ -57,7 +57,8 @@ std::optional<SYSTEMTIME> ParseDateTimeText(const std::string& text) {
   return t;
 }
 
-bool FILE_CHANGE_DATE_TO_NOW(const std::string& sFile, std::string& NewDateCreated) {
+bool FILE_CHANGE_DATE_TO_NOW(const std::string& sFile,
+                             std::optional<std::string>& NewDateCreated) {
   if (!OpenExisting(sFile, GENERIC_READ, FILE_SHARE_READ)) return false;
   const std::string stamp = DateStampText(Now());
   NewDateCreated = stamp;

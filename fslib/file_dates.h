@@ -21,6 +21,7 @@ std::optional<SYSTEMTIME> ParseDateTimeText(const std::string& text);
 // NewDateCreated receives the stamp as soon as the file was found readable, so a file
 // that cannot be opened for writing returns false with the stamp already handed back;
 // a file that cannot be read returns false and leaves NewDateCreated as it was.
-bool FILE_CHANGE_DATE_TO_NOW(const std::string& sFile, std::string& NewDateCreated);
+bool FILE_CHANGE_DATE_TO_NOW(const std::string& sFile,
+                             std::optional<std::string>& NewDateCreated);
 
 }  // namespace vorms::fslib
