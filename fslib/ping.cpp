@@ -30,13 +30,6 @@ std::string ReturnedData(const ICMP_ECHO_REPLY& raw, const unsigned char* buffer
   return std::string(reinterpret_cast<const char*>(data), zero - data);
 }
 
-// A failed send carries its status in the record or, failing that, in the last error;
-// it is never reported as a success.
-long FailedSendStatus(const ICMP_ECHO_REPLY& raw, DWORD last_error) {
-  if (raw.Status != IP_SUCCESS) return static_cast<long>(raw.Status);
-  return last_error != 0 ? static_cast<long>(last_error) : IP_GENERAL_FAILURE;
-}
-
 EchoReply SendEcho(IPAddr address) {
   EchoReply reply;
   IcmpHandle icmp(::IcmpCreateFile());
@@ -51,7 +44,8 @@ EchoReply SendEcho(IPAddr address) {
                                  buffer, sizeof buffer, kEchoTimeoutMs);
   DWORD last_error = ::GetLastError();
   const auto& raw = *reinterpret_cast<const ICMP_ECHO_REPLY*>(buffer);
-  reply.status = replies != 0 ? static_cast<long>(raw.Status) : FailedSendStatus(raw, last_error);
+  reply.status = replies != 0 ? static_cast<long>(raw.Status)
+                              : FailedEchoStatus(raw.Status, last_error);
   reply.address = raw.Address;
   reply.round_trip_ms = raw.RoundTripTime;
   reply.data_size = raw.DataSize;
@@ -61,6 +55,11 @@ EchoReply SendEcho(IPAddr address) {
 }
 
 }  // namespace
+
+long FailedEchoStatus(unsigned long record_status, unsigned long last_error) {
+  if (record_status != IP_SUCCESS) return static_cast<long>(record_status);
+  return last_error != 0 ? static_cast<long>(last_error) : IP_GENERAL_FAILURE;
+}
 
 std::string EchoStatusText(long status) {
   static const std::map<long, const char*> texts = {

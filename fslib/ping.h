@@ -16,6 +16,11 @@ struct EchoReply {
   std::string data;  // the returned bytes up to the first zero
 };
 
+// The status of an echo that the system reports as failed: the record's status, or when
+// the record was left at success (a refused socket leaves it so), the last error, or a
+// general failure; never a success.
+long FailedEchoStatus(unsigned long record_status, unsigned long last_error);
+
 // The text of an echo status number ("ip success", "ip req timed out", ...).
 std::string EchoStatusText(long status);
 
