@@ -1,5 +1,5 @@
 // Owners for Win32 handles, registry keys, service handles, sockets, ICMP handles, modules,
-// BSTRs and COM pointers: each is closed exactly once, on every path.
+// BSTRs, VARIANTs, SAFEARRAYs and COM pointers: each is closed exactly once, on every path.
 #pragma once
 
 #include <winsock2.h>
@@ -118,6 +118,14 @@ struct WindowTraits {
 };
 using Window = UniqueHandle<WindowTraits>;
 
+struct SafeArrayTraits {
+  using Raw = SAFEARRAY*;
+  static Raw Empty() { return nullptr; }
+  static bool IsValid(Raw a) { return a != nullptr; }
+  static void Close(Raw a) { ::SafeArrayDestroy(a); }
+};
+using SafeArray = UniqueHandle<SafeArrayTraits>;
+
 // A BSTR owned by this object.
 class Bstr {
  public:
@@ -150,6 +158,41 @@ class Bstr {
 
  private:
   BSTR s_ = nullptr;
+};
+
+// A VARIANT owned by this object: cleared once, whatever it holds.
+class Variant {
+ public:
+  Variant() { ::VariantInit(&v_); }
+  Variant(const Variant&) = delete;
+  Variant& operator=(const Variant&) = delete;
+  Variant(Variant&& other) noexcept : v_(other.v_) { ::VariantInit(&other.v_); }
+  Variant& operator=(Variant&& other) noexcept {
+    if (this != &other) {
+      ::VariantClear(&v_);
+      v_ = other.v_;
+      ::VariantInit(&other.v_);
+    }
+    return *this;
+  }
+  ~Variant() { ::VariantClear(&v_); }
+
+  VARIANT* get() { return &v_; }
+  const VARIANT* get() const { return &v_; }
+  VARTYPE type() const { return V_VT(&v_); }
+  // Address for out-parameters; clears what is held first.
+  VARIANT* receive() {
+    ::VariantClear(&v_);
+    return &v_;
+  }
+  // Hands the value over to an out-parameter that the caller owns; leaves this empty.
+  void release(VARIANT* out) {
+    *out = v_;
+    ::VariantInit(&v_);
+  }
+
+ private:
+  VARIANT v_;
 };
 
 // A COM interface pointer owned by this object (one reference).

@@ -6,6 +6,13 @@ namespace {
 Program g_program = Program::Vorms;
 std::string g_folder_override;
 
+std::string FolderOf(const std::string& path) {
+  std::size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+}  // namespace
+
 std::string ModulePath(HMODULE module) {
   std::string path(MAX_PATH, '\0');
   for (;;) {
@@ -18,13 +25,6 @@ std::string ModulePath(HMODULE module) {
     path.resize(path.size() * 2);
   }
 }
-
-std::string FolderOf(const std::string& path) {
-  std::size_t slash = path.find_last_of("\\/");
-  return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
-}  // namespace
 
 void SetRunningProgram(Program program) { g_program = program; }
 Program RunningProgram() { return g_program; }

@@ -29,6 +29,9 @@ std::string ProgramFile(std::string_view name);
 // The running executable's file name without its extension ("vorms").
 std::string ProgramName();
 
+// The full path of a loaded module (nullptr: the running program).
+std::string ModulePath(HMODULE module);
+
 // The folder that holds a loaded module (a library's own folder).
 std::string ModuleFolder(HMODULE module);
 

@@ -1,0 +1,25 @@
+#include "com_text.h"
+
+#include <new>
+
+namespace vorms {
+
+Bstr ToBstr(std::string_view ansi) {
+  const int length = static_cast<int>(ansi.size());
+  const int wide = length == 0 ? 0 : ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, nullptr, 0);
+  Bstr text = Bstr::Attach(::SysAllocStringLen(nullptr, static_cast<UINT>(wide)));
+  if (!text.get()) throw std::bad_alloc();
+  if (wide > 0) ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, text.get(), wide);
+  return text;
+}
+
+std::string FromBstr(BSTR text) {
+  const int length = static_cast<int>(::SysStringLen(text));
+  if (length == 0) return {};
+  const int narrow = ::WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
+  std::string ansi(static_cast<std::size_t>(narrow), '\0');
+  ::WideCharToMultiByte(CP_ACP, 0, text, length, ansi.data(), narrow, nullptr, nullptr);
+  return ansi;
+}
+
+}  // namespace vorms

@@ -1,0 +1,18 @@
+// Text between the system's ANSI code page, in which the registry, files and the
+// run-time keep their strings, and COM strings (BSTR, UTF-16).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "handles.h"
+
+namespace vorms {
+
+// A new BSTR holding the text (embedded zero characters included).
+Bstr ToBstr(std::string_view ansi);
+
+// The BSTR's whole text (embedded zero characters included); a null BSTR is empty text.
+std::string FromBstr(BSTR text);
+
+}  // namespace vorms

@@ -1,0 +1,46 @@
+// Arguments and results of the libraries' methods: between COM's forms (BSTR, VARIANT,
+// VARIANT_BOOL, by-reference pointers) and the C++ code's (std::string in the ANSI code
+// page, bool). A malformed argument throws ComError, which DispatchObject::Call turns
+// into the method's failure code.
+#pragma once
+
+#include <windows.h>
+#include <oleauto.h>
+
+#include <string>
+#include <string_view>
+
+#include "dispatch.h"
+
+namespace vorms::com {
+
+// A by-value text argument.
+std::string TextArg(BSTR text);
+
+// A by-reference text argument; a null pointer fails with E_POINTER.
+std::string TextArg(const BSTR* text);
+
+// What a by-reference argument, or the result's out-parameter, points to; a null pointer
+// fails with E_POINTER.
+template <typename T>
+T& Ref(T* pointer) {
+  if (!pointer) throw ComError(E_POINTER);
+  return *pointer;
+}
+
+// An optional text argument declared as VARIANT* (widl cannot give a by-reference text
+// a default value). Left out (or a null pointer) it reads as empty text; anything else
+// is converted to text, and what cannot be (Null, an object) fails with the conversion's
+// code, DISP_E_TYPEMISMATCH.
+std::string OptionalTextArg(const VARIANT* value);
+
+// Writes a text back into a by-reference VARIANT argument, through the reference it
+// holds when it holds one; an argument that was left out receives nothing.
+void SetTextArg(VARIANT* argument, std::string_view text);
+
+VARIANT_BOOL Flag(bool value);
+
+// A text result, owned by the client.
+BSTR TextResult(std::string_view text);
+
+}  // namespace vorms::com

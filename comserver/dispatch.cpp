@@ -1,0 +1,53 @@
+#include "dispatch.h"
+
+#include "com_text.h"
+#include "errors.h"
+
+namespace vorms::com {
+namespace {
+
+Bstr LibraryName(ITypeInfo* type_info) {
+  ComPtr<ITypeLib> library;
+  UINT index = 0;
+  Bstr name;
+  if (type_info && SUCCEEDED(type_info->GetContainingTypeLib(library.receive(), &index))) {
+    library->GetDocumentation(-1, name.receive(), nullptr, nullptr, nullptr);
+  }
+  return name;
+}
+
+// Leaves the error information that the caller's GetErrorInfo, or ITypeInfo::Invoke on
+// behalf of a dispatch client, reads.
+void SetErrorInfoFor(ITypeInfo* type_info, REFIID iid, const RuntimeError& error) {
+  ComPtr<ICreateErrorInfo> create;
+  if (FAILED(::CreateErrorInfo(create.receive()))) return;
+  Bstr source = LibraryName(type_info);
+  Bstr description = ToBstr(error.description());
+  create->SetGUID(iid);
+  create->SetSource(source.get());
+  create->SetDescription(description.get());
+  ComPtr<IErrorInfo> info;
+  if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, info.receive_void()))) {
+    ::SetErrorInfo(0, info.get());
+  }
+}
+
+}  // namespace
+
+HRESULT CurrentErrorResult(ITypeInfo* type_info, REFIID iid) noexcept {
+  try {
+    try {
+      throw;
+    } catch (const ComError& e) {
+      return e.result();
+    } catch (...) {
+      const RuntimeError error = detail::CurrentError();
+      SetErrorInfoFor(type_info, iid, error);
+      return MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, error.number());
+    }
+  } catch (...) {
+    return E_UNEXPECTED;
+  }
+}
+
+}  // namespace vorms::com
