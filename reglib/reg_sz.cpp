@@ -17,6 +17,7 @@ namespace {
 using com::Flag;
 using com::Ref;
 using com::TextArg;
+using com::TextVariant;
 
 constexpr REGSAM kExistsAccess = 0x19;  // query value, enumerate subkeys, notify
 constexpr REGSAM kValueAccess = 0x3F;
@@ -207,13 +208,6 @@ LONG WriteValue(LONG root, const std::string& key, const std::string& name, cons
                                static_cast<DWORD>(data->bytes.size()));
   }
   return CloseStatus(handle, written);
-}
-
-Variant TextVariant(const std::string& text) {
-  Variant v;
-  V_VT(v.get()) = VT_BSTR;
-  V_BSTR(v.get()) = ToBstr(text).release();
-  return v;
 }
 
 Variant ArrayVariant(VARTYPE element_type, SafeArray array) {
