@@ -154,6 +154,8 @@ class Bstr {
     s_ = nullptr;
     return &s_;
   }
+  // Address for in-out parameters: the callee reads what is held and may replace it.
+  BSTR* inout() { return &s_; }
   BSTR release() { return std::exchange(s_, nullptr); }
 
  private:
