@@ -7,6 +7,7 @@
 #include <regex>
 
 #include "fixture_files.h"
+#include "arguments.h"
 #include "machine_facts.h"
 #include "ostrilen_client.h"
 
@@ -26,6 +27,13 @@ class FileSystemThroughCom : public testing::Test {
     EXPECT_EQ((fs_.get()->*method)(in.inout(), result.receive()), S_OK);
     EXPECT_EQ(FromBstr(in.get()), argument) << "the argument came back changed";
     return FromBstr(result.get());
+  }
+  // FILE_CHANGE_DATE_TO_NOW on a file of the test's folder; whether it changed the dates.
+  bool ChangeDate(const std::string& name, VARIANT* date) {
+    Bstr path = ToBstr(folder_.File(name));
+    VARIANT_BOOL changed = VARIANT_FALSE;
+    EXPECT_EQ(fs_->FILE_CHANGE_DATE_TO_NOW(path.inout(), date, &changed), S_OK);
+    return changed == VARIANT_TRUE;
   }
   std::string Call(NoArgumentMethod method) {
     Bstr result;
@@ -119,22 +127,16 @@ ULONGLONG TimeOfStamp(const std::string& stamp) {
 }
 
 TEST_F(FileSystemThroughCom, StampsAFileAndHandsTheDateTextBack) {
-  std::string file = folder_.File("tsc.exe");
-  test::WriteFile(file, "tool");
-  Bstr path = ToBstr(file);
-  Variant stamp;
-  V_VT(stamp.get()) = VT_BSTR;
-  V_BSTR(stamp.get()) = ToBstr("as passed").release();
-  VARIANT_BOOL changed = VARIANT_FALSE;
+  test::WriteFile(folder_.File("tsc.exe"), "tool");
+  Variant stamp = com::TextVariant("as passed");
   ULONGLONG before = NowToTheSecond();
-  ASSERT_EQ(fs_->FILE_CHANGE_DATE_TO_NOW(path.inout(), stamp.get(), &changed), S_OK);
+  EXPECT_TRUE(ChangeDate("tsc.exe", stamp.get()));
   ULONGLONG after = NowToTheSecond();
-  EXPECT_EQ(changed, VARIANT_TRUE);
   ASSERT_EQ(stamp.type(), VT_BSTR);
   const std::string text = FromBstr(V_BSTR(stamp.get()));
   EXPECT_TRUE(std::regex_match(text, std::regex(R"([1-9]\d?/[1-9]\d?/\d{4}  [1-9]?\d:[1-9]?\d:[1-9]?\d)")))
       << text;
-  for (ULONGLONG time : TimesOf(file)) {
+  for (ULONGLONG time : TimesOf(folder_.File("tsc.exe"))) {
     EXPECT_EQ(time, TimeOfStamp(text));
     EXPECT_GE(time, before);
     EXPECT_LE(time, after);
@@ -142,27 +144,20 @@ TEST_F(FileSystemThroughCom, StampsAFileAndHandsTheDateTextBack) {
 }
 
 TEST_F(FileSystemThroughCom, LeavesTheDateArgumentAsItWasForAMissingFile) {
-  Bstr path = ToBstr(folder_.File("missing.exe"));
   Variant stamp;
   V_VT(stamp.get()) = VT_I4;
   V_I4(stamp.get()) = 42;
-  VARIANT_BOOL changed = VARIANT_TRUE;
-  ASSERT_EQ(fs_->FILE_CHANGE_DATE_TO_NOW(path.inout(), stamp.get(), &changed), S_OK);
-  EXPECT_EQ(changed, VARIANT_FALSE);
+  EXPECT_FALSE(ChangeDate("missing.exe", stamp.get()));
   EXPECT_EQ(stamp.type(), VT_I4);
   EXPECT_EQ(V_I4(stamp.get()), 42);
 }
 
 TEST_F(FileSystemThroughCom, StampsAFileWhenTheDateArgumentIsLeftOut) {
-  std::string file = folder_.File("tsc.ptn");
-  test::WriteFile(file, "pattern");
-  Bstr path = ToBstr(file);
+  test::WriteFile(folder_.File("tsc.ptn"), "pattern");
   Variant left_out;
   V_VT(left_out.get()) = VT_ERROR;
   V_ERROR(left_out.get()) = DISP_E_PARAMNOTFOUND;
-  VARIANT_BOOL changed = VARIANT_FALSE;
-  ASSERT_EQ(fs_->FILE_CHANGE_DATE_TO_NOW(path.inout(), left_out.get(), &changed), S_OK);
-  EXPECT_EQ(changed, VARIANT_TRUE);
+  EXPECT_TRUE(ChangeDate("tsc.ptn", left_out.get()));
   EXPECT_EQ(left_out.type(), VT_ERROR);
 }
 
