@@ -144,6 +144,8 @@ class Bstr {
     s_ = nullptr;
     return &s_;
   }
+  // Address for an [in, out] argument: the callee reads the text and may replace it.
+  BSTR* inout() { return &s_; }
   BSTR release() { return std::exchange(s_, nullptr); }
 
  private:
