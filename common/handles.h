@@ -154,7 +154,7 @@ class Bstr {
     s_ = nullptr;
     return &s_;
   }
-  // Address for in-out parameters: the callee reads what is held and may replace it.
+  // Address for an [in, out] argument: the callee reads the text and may replace it.
   BSTR* inout() { return &s_; }
   BSTR release() { return std::exchange(s_, nullptr); }
 

@@ -38,6 +38,11 @@ class ComError : public std::exception {
   HRESULT result_;
 };
 
+// A failed COM call inside a method fails the method with the same code.
+inline void ThrowIfFailed(HRESULT result) {
+  if (FAILED(result)) throw ComError(result);
+}
+
 // The failure code for the exception being handled. A run-time error (errors.h) becomes
 // MAKE_HRESULT(1, FACILITY_CONTROL, number), the code the run-time gives its errors,
 // with its description as the error information that script clients show; the source

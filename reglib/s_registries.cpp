@@ -86,7 +86,9 @@ bool ExportKey(LONG root, const std::string& key_path, const std::string& file_n
     RegKey key = OpenKey(root, key_path, kFullAccess, status);
     if (status != ERROR_SUCCESS) return false;
     ::DeleteFileA(file_name.c_str());
-    return ::RegSaveKeyA(key.get(), file_name.c_str(), nullptr) == ERROR_SUCCESS;
+    if (::RegSaveKeyA(key.get(), file_name.c_str(), nullptr) == ERROR_SUCCESS) return true;
+    ::DeleteFileA(file_name.c_str());  // what a refused save may leave is no saved key
+    return false;
   });
 }
 
