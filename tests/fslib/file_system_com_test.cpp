@@ -19,6 +19,8 @@ using test::TempFolder;
 
 class FileSystemThroughCom : public testing::Test {
  protected:
+  void SetUp() override { ASSERT_TRUE(fs_); }
+
   using TextMethod = HRESULT (STDMETHODCALLTYPE _FileSystem::*)(BSTR*, BSTR*);
   using NoArgumentMethod = HRESULT (STDMETHODCALLTYPE _FileSystem::*)(BSTR*);
 

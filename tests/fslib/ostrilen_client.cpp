@@ -9,26 +9,23 @@ namespace {
 class RegisteredOstrilen : public testing::Environment {
  public:
   void SetUp() override {
-    ASSERT_EQ(RunRegsvr32(false), 0u);
+    ASSERT_EQ(RegisterOstrilen(), 0u);
     ASSERT_HRESULT_SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
   }
   void TearDown() override {
     ::CoUninitialize();
-    RunRegsvr32(true);
+    UnregisterOstrilen();
   }
 };
 
-testing::Environment* const kRegistered =
+[[maybe_unused]] testing::Environment* const kRegistered =
     testing::AddGlobalTestEnvironment(new RegisteredOstrilen);
 
 }  // namespace
 
 std::string OstrilenPath() { return BuildFolder() + "\\Ostrilen.dll"; }
 
-DWORD RunRegsvr32(bool unregister) {
-  std::string command = std::string("regsvr32 /s ") + (unregister ? "/u " : "") + "\"" +
-                        OstrilenPath() + "\"";
-  return RunProcess(command).exit_code;
-}
+DWORD RegisterOstrilen() { return Regsvr32("/s", OstrilenPath()); }
+DWORD UnregisterOstrilen() { return Regsvr32("/s /u", OstrilenPath()); }
 
 }  // namespace vorms::test

@@ -8,6 +8,8 @@ namespace {
 
 class TcpipThroughCom : public testing::Test {
  protected:
+  void SetUp() override { ASSERT_TRUE(tcpip_); }
+
   using TextMethod = HRESULT (STDMETHODCALLTYPE _tcpip::*)(BSTR*, BSTR*);
 
   std::string Call(TextMethod method, const std::string& argument) {

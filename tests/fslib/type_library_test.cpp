@@ -59,7 +59,7 @@ void ExpectRegistered() {
 TEST(OstrilenRegistration, Regsvr32WritesAndRemovesClassesProgIdsAndTypeLibrary) {
   ExpectRegistered();
 
-  ASSERT_EQ(test::RunRegsvr32(true), 0u);
+  ASSERT_EQ(test::UnregisterOstrilen(), 0u);
   for (const ClassCase& c : kClasses) {
     EXPECT_FALSE(ClassesValue("CLSID\\" + GuidText(c.clsid))) << c.prog_id;
     EXPECT_FALSE(ClassesValue(c.prog_id)) << c.prog_id;
@@ -71,7 +71,7 @@ TEST(OstrilenRegistration, Regsvr32WritesAndRemovesClassesProgIdsAndTypeLibrary)
                                IID__FileSystem, object.receive_void()),
             REGDB_E_CLASSNOTREG);
 
-  ASSERT_EQ(test::RunRegsvr32(false), 0u);
+  ASSERT_EQ(test::RegisterOstrilen(), 0u);
   ExpectRegistered();
   EXPECT_TRUE(test::CreateObject<_FileSystem>(CLSID_FileSystem));
   EXPECT_TRUE(test::CreateObject<_tcpip>(CLSID_tcpip));

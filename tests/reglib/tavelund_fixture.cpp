@@ -33,11 +33,6 @@ std::unique_ptr<TempFolder> RegisteredLibrary::folder;
 [[maybe_unused]] auto* const environment =
     ::testing::AddGlobalTestEnvironment(new RegisteredLibrary);
 
-DWORD Regsvr32(const std::string& options) {
-  ProcessResult result = RunProcess("regsvr32.exe " + options + " \"" + LibraryPath() + "\"");
-  return result.timed_out ? WAIT_TIMEOUT : result.exit_code;
-}
-
 std::string UniqueName() {
   static int counter = 0;
   const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -64,8 +59,8 @@ std::string LibraryFolder() { return RegisteredLibrary::folder->path(); }
 std::string LibraryPath() { return LibraryFolder() + "\\Tavelund.dll"; }
 std::string LibraryLog() { return LibraryFolder() + "\\libreglogs.txt"; }
 
-DWORD RegisterLibrary() { return Regsvr32("/s"); }
-DWORD UnregisterLibrary() { return Regsvr32("/s /u"); }
+DWORD RegisterLibrary() { return Regsvr32("/s", LibraryPath()); }
+DWORD UnregisterLibrary() { return Regsvr32("/s /u", LibraryPath()); }
 
 std::string Dword(int32_t number) {
   return std::string(reinterpret_cast<const char*>(&number), sizeof number);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "com_client.h"
 #include "handles.h"
 #include "tavelund.h"
 
@@ -24,15 +25,6 @@ std::string LibraryLog();
 // regsvr32 on the registered copy; the exit code.
 DWORD RegisterLibrary();
 DWORD UnregisterLibrary();
-
-// CoCreateInstance by class id, asking for the class's default interface.
-template <typename Interface>
-ComPtr<Interface> CreateObject(const CLSID& clsid) {
-  ComPtr<Interface> object;
-  ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, __uuidof(Interface),
-                     object.receive_void());
-  return object;
-}
 
 // A value as the registry holds it.
 struct RawValue {
