@@ -10,75 +10,26 @@ namespace {
 
 constexpr char kLibraryId[] = "{0782397E-2C8E-489A-9A14-D5081CD0D49D}";
 
-struct RegisteredClass {
-  const char* clsid;
-  const char* prog_id;
-};
-
 constexpr RegisteredClass kClasses[] = {
     {"{8D627C36-0539-464E-A490-7D9AA19D1F14}", "Tavelund.sRegistries"},
     {"{7D33854C-46C1-481B-BA1F-D569CA1AF05D}", "Tavelund.RegSz"},
 };
 
-constexpr const char* kInterfaces[] = {
-    "{0276AD27-7328-4515-AA48-5BD0F2BFF0DD}",  // _sRegistries
-    "{D8B3AFF7-8133-4698-86DF-3683E0F8ABB5}",  // _RegSz
-};
-
-// The text of a value under HKEY_CLASSES_ROOT; "<missing>" when there is none.
-std::string ClassesText(const std::string& key_path, const char* name = nullptr) {
-  RegKey key;
-  if (::RegOpenKeyExA(HKEY_CLASSES_ROOT, key_path.c_str(), 0, KEY_READ, key.receive()) !=
-      ERROR_SUCCESS) {
-    return "<missing>";
-  }
-  char text[1024] = {};
-  DWORD size = sizeof text - 1;
-  if (::RegQueryValueExA(key.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(text),
-                         &size) != ERROR_SUCCESS) {
-    return "<missing>";
-  }
-  return text;
-}
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
-void ExpectRegistered() {
-  for (const RegisteredClass& c : kClasses) {
-    const std::string key = std::string("CLSID\\") + c.clsid;
-    SCOPED_TRACE(c.prog_id);
-    EXPECT_EQ(Lower(ClassesText(key + "\\InprocServer32")), Lower(LibraryPath()));
-    EXPECT_EQ(ClassesText(key + "\\InprocServer32", "ThreadingModel"), "Apartment");
-    EXPECT_EQ(ClassesText(key + "\\ProgID"), c.prog_id);
-    EXPECT_EQ(ClassesText(key + "\\TypeLib"), kLibraryId);
-    EXPECT_EQ(ClassesText(std::string(c.prog_id) + "\\CLSID"), c.clsid);
-  }
-  EXPECT_EQ(Lower(ClassesText(std::string("TypeLib\\") + kLibraryId + "\\1.0\\0\\win64")),
-            Lower(LibraryPath()));
-  for (const char* iid : kInterfaces) {
-    EXPECT_EQ(ClassesText(std::string("Interface\\") + iid + "\\TypeLib"), kLibraryId) << iid;
-  }
-}
-
-void ExpectUnregistered() {
-  for (const RegisteredClass& c : kClasses) {
-    EXPECT_EQ(ClassesText(std::string("CLSID\\") + c.clsid + "\\InprocServer32"), "<missing>");
-    EXPECT_EQ(ClassesText(std::string(c.prog_id) + "\\CLSID"), "<missing>");
-  }
-  EXPECT_EQ(ClassesText(std::string("TypeLib\\") + kLibraryId + "\\1.0\\0\\win64"), "<missing>");
-  for (const char* iid : kInterfaces) {
-    EXPECT_EQ(ClassesText(std::string("Interface\\") + iid + "\\TypeLib"), "<missing>") << iid;
-  }
+ServerRegistration Tavelund() {
+  return {LibraryPath(),
+          kLibraryId,
+          {std::begin(kClasses), std::end(kClasses)},
+          {
+              "{0276AD27-7328-4515-AA48-5BD0F2BFF0DD}",  // _sRegistries
+              "{D8B3AFF7-8133-4698-86DF-3683E0F8ABB5}",  // _RegSz
+          }};
 }
 
 TEST(Registration, Regsvr32WritesEveryKeyAndTheUnregistrationRemovesThem) {
-  ExpectRegistered();
+  ExpectRegistered(Tavelund());
 
   ASSERT_EQ(UnregisterLibrary(), 0u);
-  ExpectUnregistered();
+  ExpectUnregistered(Tavelund());
   ComPtr<IUnknown> object;
   EXPECT_EQ(::CoCreateInstance(CLSID_RegSz, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
                                object.receive_void()),
@@ -86,7 +37,7 @@ TEST(Registration, Regsvr32WritesEveryKeyAndTheUnregistrationRemovesThem) {
   EXPECT_EQ(UnregisterLibrary(), 0u) << "a second unregistration finds nothing to remove";
 
   ASSERT_EQ(RegisterLibrary(), 0u);
-  ExpectRegistered();
+  ExpectRegistered(Tavelund());
   EXPECT_TRUE(CreateObject<_RegSz>(CLSID_RegSz));
 }
 

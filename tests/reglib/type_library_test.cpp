@@ -8,140 +8,16 @@
 
 #include "com_text.h"
 #include "tavelund_fixture.h"
+#include "type_library_checks.h"
 
 namespace vorms::test {
 namespace {
-
-GUID Guid(const char* text) {
-  GUID guid{};
-  ::CLSIDFromString(ToBstr(text).get(), &guid);
-  return guid;
-}
 
 ComPtr<ITypeLib> RegisteredTypeLib() {
   ComPtr<ITypeLib> library;
   ::LoadRegTypeLib(Guid("{0782397E-2C8E-489A-9A14-D5081CD0D49D}"), 1, 0, LOCALE_NEUTRAL,
                    library.receive());
   return library;
-}
-
-std::string Name(ITypeInfo* info, MEMBERID member = MEMBERID_NIL) {
-  Bstr name;
-  info->GetDocumentation(member, name.receive(), nullptr, nullptr, nullptr);
-  return FromBstr(name.get());
-}
-
-ComPtr<ITypeInfo> TypeInfo(ITypeLib* library, const char* guid) {
-  ComPtr<ITypeInfo> info;
-  library->GetTypeInfoOfGuid(Guid(guid), info.receive());
-  return info;
-}
-
-ComPtr<ITypeInfo> TypeInfoNamed(ITypeLib* library, const std::string& name) {
-  for (UINT i = 0; i < library->GetTypeInfoCount(); ++i) {
-    ComPtr<ITypeInfo> info;
-    library->GetTypeInfo(i, info.receive());
-    if (Name(info.get()) == name) return info;
-  }
-  return {};
-}
-
-struct TypeAttributes {
-  TYPEKIND kind;
-  WORD flags;
-  WORD functions;
-  WORD variables;
-};
-
-TypeAttributes Attributes(ITypeInfo* info) {
-  TYPEATTR* attr = nullptr;
-  info->GetTypeAttr(&attr);
-  TypeAttributes result{attr->typekind, attr->wTypeFlags, attr->cFuncs, attr->cVars};
-  info->ReleaseTypeAttr(attr);
-  return result;
-}
-
-// A parameter or result type as IDL writes it: "KeyRoot*", "BSTR", "SAFEARRAY(VARIANT)".
-std::string TypeText(ITypeInfo* info, const TYPEDESC& type) {
-  switch (type.vt) {
-    case VT_PTR: return TypeText(info, *type.lptdesc) + "*";
-    case VT_SAFEARRAY: return "SAFEARRAY(" + TypeText(info, *type.lptdesc) + ")";
-    case VT_USERDEFINED: {
-      ComPtr<ITypeInfo> referenced;
-      info->GetRefTypeInfo(type.hreftype, referenced.receive());
-      return Name(referenced.get());
-    }
-    case VT_BSTR: return "BSTR";
-    case VT_BOOL: return "VARIANT_BOOL";
-    case VT_VARIANT: return "VARIANT";
-    case VT_I4: return "long";
-    case VT_HRESULT: return "HRESULT";
-    default: return "vt" + std::to_string(type.vt);
-  }
-}
-
-// "ReadRegKey(KeyRoot* KeyRoot, ..., [optional] VARIANT* NoKeyFoundValue) -> BSTR"
-std::string Signature(ITypeInfo* info, const FUNCDESC& function) {
-  BSTR names[16] = {};
-  UINT count = 0;
-  info->GetNames(function.memid, names, 16, &count);
-  std::string text = FromBstr(names[0]) + "(";
-  std::string result = "void";
-  for (SHORT i = 0; i < function.cParams; ++i) {
-    const ELEMDESC& parameter = function.lprgelemdescParam[i];
-    const USHORT flags = parameter.paramdesc.wParamFlags;
-    const std::string type = TypeText(info, parameter.tdesc);
-    if (flags & PARAMFLAG_FRETVAL) {
-      result = type.substr(0, type.size() - 1);  // the result's own type, not its pointer
-      continue;
-    }
-    if (i > 0) text += ", ";
-    if (flags & PARAMFLAG_FOPT) text += "[optional] ";
-    text += type + " " + FromBstr(names[i + 1]);
-  }
-  for (BSTR name : names) ::SysFreeString(name);
-  return text + ") -> " + result;
-}
-
-struct Method {
-  DISPID id;
-  const char* signature;
-};
-
-// The function-table half of a dual interface, where the slots are.
-ComPtr<ITypeInfo> FunctionTable(ITypeInfo* dispatch) {
-  HREFTYPE ref = 0;
-  ComPtr<ITypeInfo> table;
-  if (SUCCEEDED(dispatch->GetRefTypeOfImplType(-1, &ref))) {
-    dispatch->GetRefTypeInfo(ref, table.receive());
-  }
-  return table;
-}
-
-// Each method in its slot (7 onwards, after IUnknown and IDispatch), with its dispatch
-// id, parameters and result; the object answers the same ids by name.
-void ExpectMethods(const char* interface_id, IDispatch* object,
-                   const std::vector<Method>& expected) {
-  ComPtr<ITypeLib> library = RegisteredTypeLib();
-  ComPtr<ITypeInfo> table = FunctionTable(TypeInfo(library.get(), interface_id).get());
-  ASSERT_TRUE(table);
-  ASSERT_EQ(Attributes(table.get()).functions, expected.size());
-  for (std::size_t slot = 0; slot < expected.size(); ++slot) {
-    FUNCDESC* function = nullptr;
-    ASSERT_EQ(table->GetFuncDesc(static_cast<UINT>(slot), &function), S_OK);
-    const std::string signature = Signature(table.get(), *function);
-    SCOPED_TRACE(signature);
-    EXPECT_EQ(signature, expected[slot].signature);
-    EXPECT_EQ(function->memid, expected[slot].id);
-    EXPECT_EQ(function->oVft, static_cast<SHORT>((7 + slot) * sizeof(void*)));
-    table->ReleaseFuncDesc(function);
-
-    Bstr name = ToBstr(signature.substr(0, signature.find('(')));
-    LPOLESTR names[] = {name.get()};
-    DISPID id = 0;
-    EXPECT_EQ(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), S_OK);
-    EXPECT_EQ(id, expected[slot].id);
-  }
 }
 
 TEST(TypeLibrary, IsRegisteredAsTavelundVersion1) {
@@ -157,14 +33,6 @@ TEST(TypeLibrary, IsRegisteredAsTavelundVersion1) {
   library->ReleaseTLibAttr(attr);
 }
 
-struct ClassIdentity {
-  const char* clsid;
-  const char* name;
-  const char* interface_id;
-  const char* interface_name;
-  bool application_object;
-};
-
 TEST(TypeLibrary, ClassesAndTheirHiddenDualDefaultInterfaces) {
   const ClassIdentity classes[] = {
       {"{8D627C36-0539-464E-A490-7D9AA19D1F14}", "sRegistries",
@@ -174,38 +42,13 @@ TEST(TypeLibrary, ClassesAndTheirHiddenDualDefaultInterfaces) {
   };
   ComPtr<ITypeLib> library = RegisteredTypeLib();
   ASSERT_TRUE(library);
-  for (const ClassIdentity& c : classes) {
-    SCOPED_TRACE(c.name);
-    ComPtr<ITypeInfo> coclass = TypeInfo(library.get(), c.clsid);
-    ASSERT_TRUE(coclass);
-    EXPECT_EQ(Name(coclass.get()), c.name);
-    const TypeAttributes attributes = Attributes(coclass.get());
-    EXPECT_EQ(attributes.kind, TKIND_COCLASS);
-    EXPECT_TRUE(attributes.flags & TYPEFLAG_FCANCREATE);
-    EXPECT_EQ((attributes.flags & TYPEFLAG_FAPPOBJECT) != 0, c.application_object);
-
-    INT implementation_flags = 0;
-    coclass->GetImplTypeFlags(0, &implementation_flags);
-    EXPECT_TRUE(implementation_flags & IMPLTYPEFLAG_FDEFAULT);
-    HREFTYPE ref = 0;
-    coclass->GetRefTypeOfImplType(0, &ref);
-    ComPtr<ITypeInfo> default_interface;
-    coclass->GetRefTypeInfo(ref, default_interface.receive());
-    ASSERT_TRUE(default_interface);
-    EXPECT_EQ(Name(default_interface.get()), c.interface_name);
-    TYPEATTR* attr = nullptr;
-    default_interface->GetTypeAttr(&attr);
-    EXPECT_EQ(attr->guid, Guid(c.interface_id));
-    EXPECT_TRUE(attr->wTypeFlags & TYPEFLAG_FDUAL);
-    EXPECT_TRUE(attr->wTypeFlags & TYPEFLAG_FHIDDEN);
-    default_interface->ReleaseTypeAttr(attr);
-  }
+  for (const ClassIdentity& c : classes) ExpectClass(library.get(), c);
 }
 
 TEST(TypeLibrary, sRegistriesMethodsInSlotOrder) {
   ComPtr<_sRegistries> object = CreateObject<_sRegistries>(CLSID_sRegistries);
   ASSERT_TRUE(object);
-  ExpectMethods("{0276AD27-7328-4515-AA48-5BD0F2BFF0DD}", object.get(),
+  ExpectMethods(RegisteredTypeLib().get(), "{0276AD27-7328-4515-AA48-5BD0F2BFF0DD}", object.get(),
                 {
                     {0x60030000, "ExportRegKey(KeyRoot* KeyRoot, BSTR* KeyPath, BSTR* FileName) -> VARIANT_BOOL"},
                     {0x60030001, "ImportRegKey(KeyRoot* KeyRoot, BSTR* KeyPath, BSTR* FileName) -> VARIANT_BOOL"},
@@ -222,7 +65,7 @@ TEST(TypeLibrary, sRegistriesMethodsInSlotOrder) {
 TEST(TypeLibrary, RegSzMethodsInSlotOrder) {
   ComPtr<_RegSz> object = CreateObject<_RegSz>(CLSID_RegSz);
   ASSERT_TRUE(object);
-  ExpectMethods("{D8B3AFF7-8133-4698-86DF-3683E0F8ABB5}", object.get(),
+  ExpectMethods(RegisteredTypeLib().get(), "{D8B3AFF7-8133-4698-86DF-3683E0F8ABB5}", object.get(),
                 {
                     {0x60030000, "KeyExists(KeyRoot Root, BSTR Key) -> VARIANT_BOOL"},
                     {0x60030001, "CreateKey(KeyRoot Root, BSTR Key) -> long"},
@@ -233,19 +76,6 @@ TEST(TypeLibrary, RegSzMethodsInSlotOrder) {
                     {0x60030006, "DeleteValue(KeyRoot Root, BSTR Key, BSTR ValueName) -> long"},
                     {0x60030007, "EnumValues(KeyRoot* Root, BSTR* Key, ENUM_TYPES* DataType) -> SAFEARRAY(VARIANT)"},
                 });
-}
-
-using Members = std::vector<std::pair<std::string, LONG>>;
-
-Members EnumMembers(ITypeInfo* enumeration) {
-  Members members;
-  for (UINT i = 0; i < Attributes(enumeration).variables; ++i) {
-    VARDESC* variable = nullptr;
-    enumeration->GetVarDesc(i, &variable);
-    members.emplace_back(Name(enumeration, variable->memid), V_I4(variable->lpvarValue));
-    enumeration->ReleaseVarDesc(variable);
-  }
-  return members;
 }
 
 TEST(TypeLibrary, EnumerationsAndTheirValues) {

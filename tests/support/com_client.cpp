@@ -1,12 +1,70 @@
 #include "com_client.h"
 
+#include <gtest/gtest.h>
+
 #include "test_support.h"
 
 namespace vorms::test {
+namespace {
+
+// The text of a value under HKEY_CLASSES_ROOT; "<missing>" when there is none.
+std::string ClassesText(const std::string& key_path, const char* name = nullptr) {
+  RegKey key;
+  if (::RegOpenKeyExA(HKEY_CLASSES_ROOT, key_path.c_str(), 0, KEY_READ, key.receive()) !=
+      ERROR_SUCCESS) {
+    return "<missing>";
+  }
+  char text[1024] = {};
+  DWORD size = sizeof text - 1;
+  if (::RegQueryValueExA(key.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(text),
+                         &size) != ERROR_SUCCESS) {
+    return "<missing>";
+  }
+  return text;
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::string TypeLibKey(const ServerRegistration& server) {
+  return std::string("TypeLib\\") + server.library_id + "\\1.0\\0\\win64";
+}
+
+}  // namespace
 
 DWORD Regsvr32(const std::string& options, const std::string& library) {
   ProcessResult result = RunProcess("regsvr32.exe " + options + " \"" + library + "\"");
   return result.timed_out ? WAIT_TIMEOUT : result.exit_code;
+}
+
+void ExpectRegistered(const ServerRegistration& server) {
+  for (const RegisteredClass& c : server.classes) {
+    const std::string key = std::string("CLSID\\") + c.clsid;
+    SCOPED_TRACE(c.prog_id);
+    EXPECT_EQ(Lower(ClassesText(key + "\\InprocServer32")), Lower(server.library_path));
+    EXPECT_EQ(ClassesText(key + "\\InprocServer32", "ThreadingModel"), "Apartment");
+    EXPECT_EQ(ClassesText(key + "\\ProgID"), c.prog_id);
+    EXPECT_EQ(ClassesText(key + "\\TypeLib"), server.library_id);
+    EXPECT_EQ(ClassesText(std::string(c.prog_id) + "\\CLSID"), c.clsid);
+  }
+  EXPECT_EQ(Lower(ClassesText(TypeLibKey(server))), Lower(server.library_path));
+  for (const char* iid : server.interfaces) {
+    EXPECT_EQ(ClassesText(std::string("Interface\\") + iid + "\\TypeLib"), server.library_id)
+        << iid;
+  }
+}
+
+void ExpectUnregistered(const ServerRegistration& server) {
+  for (const RegisteredClass& c : server.classes) {
+    EXPECT_EQ(ClassesText(std::string("CLSID\\") + c.clsid + "\\InprocServer32"), "<missing>");
+    EXPECT_EQ(ClassesText(std::string(c.prog_id) + "\\CLSID"), "<missing>");
+  }
+  EXPECT_EQ(ClassesText(TypeLibKey(server)), "<missing>");
+  for (const char* iid : server.interfaces) {
+    EXPECT_EQ(ClassesText(std::string("Interface\\") + iid + "\\TypeLib"), "<missing>") << iid;
+  }
 }
 
 }  // namespace vorms::test

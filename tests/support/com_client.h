@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "handles.h"
 
@@ -22,5 +23,23 @@ ComPtr<Interface> CreateObject(const CLSID& clsid) {
                      object.receive_void());
   return object;
 }
+
+struct RegisteredClass {
+  const char* clsid;
+  const char* prog_id;
+};
+
+// What regsvr32 writes for an in-process server: per class its CLSID key (InprocServer32
+// with the library's path and ThreadingModel Apartment, ProgID, TypeLib) and its ProgID
+// key; the type library's key; each interface's TypeLib.
+struct ServerRegistration {
+  std::string library_path;
+  const char* library_id;
+  std::vector<RegisteredClass> classes;
+  std::vector<const char*> interfaces;
+};
+
+void ExpectRegistered(const ServerRegistration& server);
+void ExpectUnregistered(const ServerRegistration& server);
 
 }  // namespace vorms::test
