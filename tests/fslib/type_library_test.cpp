@@ -44,16 +44,7 @@ ComPtr<ITypeLib> RegisteredTypeLib() {
 }
 
 TEST(OstrilenTypeLibrary, IsRegisteredAsOstrilenVersion1) {
-  ComPtr<ITypeLib> library = RegisteredTypeLib();
-  ASSERT_TRUE(library);
-  Bstr name;
-  library->GetDocumentation(-1, name.receive(), nullptr, nullptr, nullptr);
-  EXPECT_EQ(FromBstr(name.get()), "Ostrilen");
-  TLIBATTR* attr = nullptr;
-  library->GetLibAttr(&attr);
-  EXPECT_EQ(attr->wMajorVerNum, 1);
-  EXPECT_EQ(attr->wMinorVerNum, 0);
-  library->ReleaseTLibAttr(attr);
+  ExpectLibrary(RegisteredTypeLib().get(), "Ostrilen");
 }
 
 TEST(OstrilenTypeLibrary, ClassesAndTheirHiddenDualDefaultInterfaces) {

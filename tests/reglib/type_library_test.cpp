@@ -21,16 +21,7 @@ ComPtr<ITypeLib> RegisteredTypeLib() {
 }
 
 TEST(TypeLibrary, IsRegisteredAsTavelundVersion1) {
-  ComPtr<ITypeLib> library = RegisteredTypeLib();
-  ASSERT_TRUE(library);
-  Bstr name;
-  library->GetDocumentation(-1, name.receive(), nullptr, nullptr, nullptr);
-  EXPECT_EQ(FromBstr(name.get()), "Tavelund");
-  TLIBATTR* attr = nullptr;
-  library->GetLibAttr(&attr);
-  EXPECT_EQ(attr->wMajorVerNum, 1);
-  EXPECT_EQ(attr->wMinorVerNum, 0);
-  library->ReleaseTLibAttr(attr);
+  ExpectLibrary(RegisteredTypeLib().get(), "Tavelund");
 }
 
 TEST(TypeLibrary, ClassesAndTheirHiddenDualDefaultInterfaces) {

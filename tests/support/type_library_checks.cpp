@@ -34,6 +34,18 @@ GUID Guid(const char* text) {
   return guid;
 }
 
+void ExpectLibrary(ITypeLib* library, const char* name) {
+  ASSERT_TRUE(library);
+  Bstr text;
+  library->GetDocumentation(-1, text.receive(), nullptr, nullptr, nullptr);
+  EXPECT_EQ(FromBstr(text.get()), name);
+  TLIBATTR* attr = nullptr;
+  library->GetLibAttr(&attr);
+  EXPECT_EQ(attr->wMajorVerNum, 1);
+  EXPECT_EQ(attr->wMinorVerNum, 0);
+  library->ReleaseTLibAttr(attr);
+}
+
 std::string Name(ITypeInfo* info, MEMBERID member) {
   Bstr name;
   info->GetDocumentation(member, name.receive(), nullptr, nullptr, nullptr);

@@ -15,6 +15,9 @@ namespace vorms::test {
 
 GUID Guid(const char* text);
 
+// The library's name and version 1.0.
+void ExpectLibrary(ITypeLib* library, const char* name);
+
 std::string Name(ITypeInfo* info, MEMBERID member = MEMBERID_NIL);
 ComPtr<ITypeInfo> TypeInfo(ITypeLib* library, const char* guid);
 ComPtr<ITypeInfo> TypeInfoNamed(ITypeLib* library, const std::string& name);
