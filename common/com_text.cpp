@@ -14,11 +14,16 @@ Bstr ToBstr(std::string_view ansi) {
 }
 
 std::string FromBstr(BSTR text) {
-  const int length = static_cast<int>(::SysStringLen(text));
+  return FromUtf16(std::wstring_view(text ? text : L"", ::SysStringLen(text)));
+}
+
+std::string FromUtf16(std::wstring_view text) {
+  const int length = static_cast<int>(text.size());
   if (length == 0) return {};
-  const int narrow = ::WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
+  const int narrow =
+      ::WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
   std::string ansi(static_cast<std::size_t>(narrow), '\0');
-  ::WideCharToMultiByte(CP_ACP, 0, text, length, ansi.data(), narrow, nullptr, nullptr);
+  ::WideCharToMultiByte(CP_ACP, 0, text.data(), length, ansi.data(), narrow, nullptr, nullptr);
   return ansi;
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "com_text.h"
 #include "conversions.h"
 
 namespace vorms::fslib {
@@ -20,33 +21,24 @@ std::vector<char> VersionBlock(const std::string& file) {
   return block;
 }
 
-std::u16string_view AsUtf16(const std::vector<char>& block) {
-  return {reinterpret_cast<const char16_t*>(block.data()), block.size() / sizeof(char16_t)};
-}
-
-std::string Narrow(std::u16string_view text) {
-  if (text.empty()) return {};
-  auto* wide = reinterpret_cast<const wchar_t*>(text.data());
-  int length = static_cast<int>(text.size());
-  int n = ::WideCharToMultiByte(CP_ACP, 0, wide, length, nullptr, 0, nullptr, nullptr);
-  std::string out(n, '\0');
-  ::WideCharToMultiByte(CP_ACP, 0, wide, length, out.data(), n, nullptr, nullptr);
-  return out;
+// The block as a sequence of 16-bit characters, where the key texts can be searched.
+std::wstring_view AsUtf16(const std::vector<char>& block) {
+  return {reinterpret_cast<const wchar_t*>(block.data()), block.size() / sizeof(wchar_t)};
 }
 
 // The value stored after the first occurrence of name: skip the name's terminating zero
 // and one zero of alignment padding, then read up to the next zero. The scan never
 // leaves the block, whatever the block holds.
-std::string ValueAfter(std::u16string_view block, std::size_t name_end) {
+std::string ValueAfter(std::wstring_view block, std::size_t name_end) {
   std::size_t pos = name_end;
   if (pos < block.size() && block[pos] == 0) ++pos;
   if (pos < block.size() && block[pos] == 0) ++pos;
   if (pos >= block.size()) return {};
-  std::size_t end = std::min(block.find(u'\0', pos), block.size());
-  return Narrow(block.substr(pos, end - pos));
+  std::size_t end = std::min(block.find(L'\0', pos), block.size());
+  return FromUtf16(block.substr(pos, end - pos));
 }
 
-std::u16string Utf16(const std::string& ascii) { return {ascii.begin(), ascii.end()}; }
+std::wstring Utf16(const std::string& ascii) { return {ascii.begin(), ascii.end()}; }
 
 std::string StringValue(const std::string& file, const std::string& key) {
   return VersionStringValue(VersionStrings(file), key);
@@ -65,12 +57,12 @@ const std::vector<std::string>& VersionStringNames() {
 std::vector<std::string> VersionStrings(const std::string& file) {
   std::vector<char> bytes = VersionBlock(file);
   if (bytes.empty()) return {};
-  std::u16string_view block = AsUtf16(bytes);
+  std::wstring_view block = AsUtf16(bytes);
   std::vector<std::string> table;
   for (const std::string& name : VersionStringNames()) {
-    std::u16string wide_name = Utf16(name);
+    std::wstring wide_name = Utf16(name);
     std::size_t at = block.find(wide_name);
-    table.push_back(at == std::u16string_view::npos
+    table.push_back(at == std::wstring_view::npos
                         ? name
                         : name + ": " + ValueAfter(block, at + wide_name.size()));
   }
