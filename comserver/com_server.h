@@ -5,8 +5,8 @@
 // A library describes its classes once and defines its entry points from that table:
 //
 //   const vorms::com::CoClass kClasses[] = {
-//       {CLSID_sRegistries, "sRegistries", vorms::com::Create<SRegistries>},
-//       {CLSID_RegSz, "RegSz", vorms::com::Create<RegSz>},
+//       {CLSID_sRegistries, "sRegistries", vorms::com::Create<reglib::sRegistries>},
+//       {CLSID_RegSz, "RegSz", vorms::com::Create<reglib::RegSz>},
 //   };
 //   const vorms::com::Library kTavelund{"Tavelund", kClasses};
 //   VORMS_COM_SERVER_EXPORTS(kTavelund)

@@ -6,6 +6,7 @@
 #include "com_text.h"
 #include "dispatch.h"
 #include "errors.h"
+#include "registry.h"
 
 namespace vorms::reglib {
 namespace {
@@ -123,11 +124,6 @@ ValueData DwordData(int32_t number) {
   std::string bytes(sizeof number, '\0');
   std::memcpy(bytes.data(), &number, sizeof number);
   return {REG_DWORD, bytes};
-}
-
-std::string TextBeforeZero(const std::vector<BYTE>& data) {
-  std::string text(data.begin(), data.end());
-  return text.substr(0, text.find('\0'));
 }
 
 std::vector<std::string> MultiSzTexts(const std::vector<BYTE>& data) {
