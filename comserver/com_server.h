@@ -48,6 +48,22 @@ HMODULE ThisModule();
 void ObjectCreated();
 void ObjectDestroyed();
 
+// The reference count of an object the plumbing makes: one, the creator's, at first;
+// the last Release deletes the object.
+class ReferenceCount {
+ public:
+  ULONG AddRef() { return ::InterlockedIncrement(&count_); }
+  template <typename Object>
+  ULONG Release(Object* object) {
+    const LONG count = ::InterlockedDecrement(&count_);
+    if (count == 0) delete object;
+    return count;
+  }
+
+ private:
+  LONG count_ = 1;
+};
+
 // The entry points' work.
 HRESULT GetClassObject(const Library& library, REFCLSID clsid, REFIID riid, void** out);
 HRESULT CanUnloadNow();

@@ -5,6 +5,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "com_text.h"
 #include "test_support.h"
 
 namespace vorms::test {
@@ -66,6 +67,27 @@ std::string LibraryLog() { return LibraryFolder() + "\\libreglogs.txt"; }
 
 DWORD RegisterLibrary() { return Regsvr32("/s"); }
 DWORD UnregisterLibrary() { return Regsvr32("/s /u"); }
+
+Variant Text(const std::string& text) {
+  Variant v;
+  V_VT(v.get()) = VT_BSTR;
+  V_BSTR(v.get()) = ToBstr(text).release();
+  return v;
+}
+
+Variant Long(int32_t number) {
+  Variant v;
+  V_VT(v.get()) = VT_I4;
+  V_I4(v.get()) = number;
+  return v;
+}
+
+Variant LeftOut() {
+  Variant v;
+  V_VT(v.get()) = VT_ERROR;
+  V_ERROR(v.get()) = DISP_E_PARAMNOTFOUND;
+  return v;
+}
 
 std::string Dword(int32_t number) {
   return std::string(reinterpret_cast<const char*>(&number), sizeof number);

@@ -34,6 +34,11 @@ ComPtr<Interface> CreateObject(const CLSID& clsid) {
   return object;
 }
 
+// VARIANTs as clients pass them.
+Variant Text(const std::string& text);
+Variant Long(int32_t number);
+Variant LeftOut();  // an optional argument the caller leaves out
+
 // A value as the registry holds it.
 struct RawValue {
   bool exists = false;
