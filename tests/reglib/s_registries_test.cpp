@@ -128,6 +128,17 @@ TEST(ReadRegKey, AMissingKeyGivesNoKeyFoundValueAndAMissingValueEmptyText) {
   EXPECT_EQ(registries.ReadRegKey(key.path(), "Missing", Text("not found")), "");
 }
 
+TEST(ReadRegKey, ANoKeyFoundValueThatIsNoTextIsATypeMismatch) {
+  TestKey key;
+  ComPtr<_sRegistries> object = CreateObject<_sRegistries>(CLSID_sRegistries);
+  LONG root = kCurrentUser;
+  Bstr path = ToBstr(key.Below("Missing")), name = ToBstr("Value"), result;
+  Variant null;
+  V_VT(null.get()) = VT_NULL;
+  EXPECT_EQ(object->ReadRegKey(&root, path.inout(), name.inout(), null.get(), result.receive()),
+            DISP_E_TYPEMISMATCH);
+}
+
 struct WriteCase {
   LONG key_type;
   const char* value;
