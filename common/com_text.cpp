@@ -13,6 +13,13 @@ Bstr ToBstr(std::string_view ansi) {
   return text;
 }
 
+Variant TextVariant(std::string_view ansi) {
+  Variant v;
+  V_VT(v.get()) = VT_BSTR;
+  V_BSTR(v.get()) = ToBstr(ansi).release();
+  return v;
+}
+
 std::string FromBstr(BSTR text) {
   return FromUtf16(std::wstring_view(text ? text : L"", ::SysStringLen(text)));
 }

@@ -15,6 +15,9 @@ Bstr ToBstr(std::string_view ansi);
 // The BSTR's whole text (embedded zero characters included); a null BSTR is empty text.
 std::string FromBstr(BSTR text);
 
+// A VARIANT holding the text as a COM string.
+Variant TextVariant(std::string_view ansi);
+
 // A UTF-16 text in the ANSI code page.
 std::string FromUtf16(std::wstring_view text);
 

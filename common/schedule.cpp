@@ -126,7 +126,7 @@ bool Is_Time_Active(std::string& stored) {
   std::string now_minutes;
   std::optional<DateTime> next;
   ResumeNext([&] { WriteLog("Is_Time_Active: Time=[" + stored + "]", 3); }, report);
-  if (stored.empty()) stored = "0";
+  if (stored.empty()) stored.assign(1, '0');  // (not = "0": GCC 12 warns falsely on it)
   ResumeNext(
       [&] {
         now_minutes = MinutesSince2000(now);

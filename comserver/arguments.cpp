@@ -50,11 +50,4 @@ VARIANT_BOOL Flag(bool value) { return value ? VARIANT_TRUE : VARIANT_FALSE; }
 
 BSTR TextResult(std::string_view text) { return ToBstr(text).release(); }
 
-Variant TextVariant(std::string_view text) {
-  Variant v;
-  V_VT(v.get()) = VT_BSTR;
-  V_BSTR(v.get()) = ToBstr(text).release();
-  return v;
-}
-
 }  // namespace vorms::com

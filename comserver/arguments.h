@@ -43,7 +43,4 @@ VARIANT_BOOL Flag(bool value);
 // A text result, owned by the client.
 BSTR TextResult(std::string_view text);
 
-// A VARIANT holding a text (for results declared as VARIANT).
-Variant TextVariant(std::string_view text);
-
 }  // namespace vorms::com

@@ -25,12 +25,8 @@ class ClassFactory final : public IClassFactory {
     AddRef();
     return S_OK;
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ::InterlockedIncrement(&refs_); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const LONG refs = ::InterlockedDecrement(&refs_);
-    if (refs == 0) delete this;
-    return refs;
-  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return refs_.AddRef(); }
+  ULONG STDMETHODCALLTYPE Release() override { return refs_.Release(this); }
 
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** out) override {
     if (!out) return E_POINTER;
@@ -44,7 +40,7 @@ class ClassFactory final : public IClassFactory {
   }
 
  private:
-  LONG refs_ = 1;
+  ReferenceCount refs_;
   Creator create_;
 };
 

@@ -5,8 +5,8 @@
 // A library describes its classes once and defines its entry points from that table:
 //
 //   const vorms::com::CoClass kClasses[] = {
-//       {CLSID_sRegistries, "sRegistries", vorms::com::Create<SRegistries>},
-//       {CLSID_RegSz, "RegSz", vorms::com::Create<RegSz>},
+//       {CLSID_sRegistries, "sRegistries", vorms::com::Create<reglib::sRegistries>},
+//       {CLSID_RegSz, "RegSz", vorms::com::Create<reglib::RegSz>},
 //   };
 //   const vorms::com::Library kTavelund{"Tavelund", kClasses};
 //   VORMS_COM_SERVER_EXPORTS(kTavelund)
@@ -47,6 +47,22 @@ HMODULE ThisModule();
 // library may be unloaded when it is zero. Object constructors and destructors call these.
 void ObjectCreated();
 void ObjectDestroyed();
+
+// The reference count of an object the plumbing makes: one, the creator's, at first;
+// the last Release deletes the object.
+class ReferenceCount {
+ public:
+  ULONG AddRef() { return ::InterlockedIncrement(&count_); }
+  template <typename Object>
+  ULONG Release(Object* object) {
+    const LONG count = ::InterlockedDecrement(&count_);
+    if (count == 0) delete object;
+    return count;
+  }
+
+ private:
+  LONG count_ = 1;
+};
 
 // The entry points' work.
 HRESULT GetClassObject(const Library& library, REFCLSID clsid, REFIID riid, void** out);

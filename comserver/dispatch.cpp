@@ -39,6 +39,7 @@ HRESULT CurrentErrorResult(ITypeInfo* type_info, REFIID iid) noexcept {
     try {
       throw;
     } catch (const ComError& e) {
+      ::SetErrorInfo(0, nullptr);  // no description: none left from an earlier failure either
       return e.result();
     } catch (...) {
       const RuntimeError error = detail::CurrentError();

@@ -54,6 +54,7 @@ class DispatchObject : public Interface, public ISupportErrorInfo {
  public:
   DispatchObject(const DispatchObject&) = delete;
   DispatchObject& operator=(const DispatchObject&) = delete;
+  virtual ~DispatchObject() { ObjectDestroyed(); }
 
   // IUnknown
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
@@ -69,12 +70,8 @@ class DispatchObject : public Interface, public ISupportErrorInfo {
     AddRef();
     return S_OK;
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ::InterlockedIncrement(&refs_); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const LONG refs = ::InterlockedDecrement(&refs_);
-    if (refs == 0) delete this;
-    return refs;
-  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return refs_.AddRef(); }
+  ULONG STDMETHODCALLTYPE Release() override { return refs_.Release(this); }
 
   // IDispatch
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
@@ -110,7 +107,6 @@ class DispatchObject : public Interface, public ISupportErrorInfo {
 
  protected:
   DispatchObject() { ObjectCreated(); }
-  virtual ~DispatchObject() { ObjectDestroyed(); }
 
   // Runs a method's body and gives the method's result: S_OK, or the failure code of
   // what the body threw (CurrentErrorResult).
@@ -130,7 +126,7 @@ class DispatchObject : public Interface, public ISupportErrorInfo {
 
   HRESULT LoadTypeInfo() { return LoadInterfaceTypeInfo(__uuidof(Interface), type_info_); }
 
-  LONG refs_ = 1;
+  ReferenceCount refs_;
   ComPtr<ITypeInfo> type_info_;
 };
 

@@ -1,6 +1,7 @@
 #include "file_system.h"
 
 #include "arguments.h"
+#include "com_text.h"
 #include "dll_registration.h"
 #include "file_dates.h"
 #include "machine_facts.h"
@@ -13,7 +14,6 @@ using com::Flag;
 using com::Ref;
 using com::TextArg;
 using com::TextResult;
-using com::TextVariant;
 
 HRESULT FileSystem::Get_File_FileVersion(BSTR* File, VARIANT* result) {
   return Call(

@@ -1,6 +1,7 @@
 #include "tcpip.h"
 
 #include "arguments.h"
+#include "com_text.h"
 #include "name_lookup.h"
 #include "ping.h"
 #include "tcp_ports.h"
@@ -22,7 +23,7 @@ HRESULT tcpip::GetIpFromHost(BSTR* ComputerName, BSTR* result) {
 HRESULT tcpip::GET_PORTS_SCANNER_ALL(sFilter* Switch, VARIANT* result) {
   return Call([&] {
     std::optional<std::string> report = fslib::GET_PORTS_SCANNER_ALL(Ref(Switch));
-    Variant answer = report ? com::TextVariant(*report) : Variant();
+    Variant answer = report ? TextVariant(*report) : Variant();
     answer.release(&Ref(result));
   });
 }

@@ -51,4 +51,9 @@ bool ReadValue(HKEY key, const std::string& name, DWORD& type, std::vector<BYTE>
   return true;
 }
 
+std::string TextBeforeZero(const std::vector<BYTE>& data) {
+  std::string text(data.begin(), data.end());
+  return text.substr(0, text.find('\0'));
+}
+
 }  // namespace vorms::reglib

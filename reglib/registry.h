@@ -39,4 +39,7 @@ EnumeratedName ReadName(const NameRead& read);
 // (missing, or changed between the size and the read).
 bool ReadValue(HKEY key, const std::string& name, DWORD& type, std::vector<BYTE>& data);
 
+// A text value's data up to its first zero character (all of it when it has none).
+std::string TextBeforeZero(const std::vector<BYTE>& data);
+
 }  // namespace vorms::reglib

@@ -70,10 +70,7 @@ std::string QueryValueText(HKEY key, const std::string& name) {
   DWORD type = 0;
   std::vector<BYTE> data;
   if (!ReadValue(key, name, type, data)) return {};
-  if (type == REG_SZ) {
-    std::string text(data.begin(), data.end());
-    return text.substr(0, text.find('\0'));
-  }
+  if (type == REG_SZ) return TextBeforeZero(data);
   int32_t number = 0;
   std::memcpy(&number, data.data(), std::min<std::size_t>(data.size(), sizeof number));
   return std::to_string(number);

@@ -3,15 +3,14 @@
 #include <cstdint>
 #include <cstring>
 
-#include "arguments.h"
 #include "com_text.h"
 #include "dispatch.h"
 #include "errors.h"
+#include "registry.h"
 
 namespace vorms::reglib {
 namespace {
 
-using com::TextVariant;
 using com::ThrowIfFailed;
 
 Variant ByteVariant(BYTE byte) {
@@ -118,11 +117,6 @@ ValueData DwordData(int32_t number) {
   std::string bytes(sizeof number, '\0');
   std::memcpy(bytes.data(), &number, sizeof number);
   return {REG_DWORD, bytes};
-}
-
-std::string TextBeforeZero(const std::vector<BYTE>& data) {
-  std::string text(data.begin(), data.end());
-  return text.substr(0, text.find('\0'));
 }
 
 std::vector<std::string> MultiSzTexts(const std::vector<BYTE>& data) {

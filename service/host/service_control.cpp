@@ -16,9 +16,7 @@ constexpr char kInstanceMutex[] = "Global\\VORMS.RunService";
 struct ServiceProcess {
   SERVICE_STATUS status{};
   SERVICE_STATUS_HANDLE status_handle = nullptr;
-  HANDLE start_event = nullptr;
-  HANDLE stop_event = nullptr;
-  HANDLE stop_done_event = nullptr;
+  ServiceEvents events;
 };
 
 ServiceProcess g_service;
@@ -42,9 +40,9 @@ void RunMainLoop(HANDLE dispatcher) {
   ReportServiceState(SERVICE_RUNNING);
   do {
     CRONO_Timer();
-  } while (::WaitForSingleObject(g_service.stop_event, 1000) == WAIT_TIMEOUT);
+  } while (::WaitForSingleObject(g_service.events.stop, 1000) == WAIT_TIMEOUT);
   ReportServiceState(SERVICE_STOPPED);
-  ::SetEvent(g_service.stop_done_event);
+  ::SetEvent(g_service.events.stop_done);
   ::WaitForSingleObject(dispatcher, INFINITE);
 }
 
@@ -55,20 +53,24 @@ void ReportServiceState(DWORD state) {
   ::SetServiceStatus(g_service.status_handle, &g_service.status);
 }
 
+DWORD CurrentServiceState() { return g_service.status.dwCurrentState; }
+
+void UseServiceEvents(const ServiceEvents& events) { g_service.events = events; }
+
 void WINAPI ServiceMain(DWORD, LPSTR*) {
   g_service.status = SERVICE_STATUS{};
   g_service.status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
   g_service.status.dwControlsAccepted = kAcceptStopAndShutdown;
   g_service.status_handle = ::RegisterServiceCtrlHandlerA(g_service_name, ServiceControlHandler);
   ReportServiceState(SERVICE_START_PENDING);
-  ::SetEvent(g_service.start_event);
-  ::WaitForSingleObject(g_service.stop_done_event, INFINITE);
+  ::SetEvent(g_service.events.start);
+  ::WaitForSingleObject(g_service.events.stop_done, INFINITE);
 }
 
 void WINAPI ServiceControlHandler(DWORD control) {
   if (control == SERVICE_CONTROL_STOP || control == SERVICE_CONTROL_SHUTDOWN) {
     ReportServiceState(SERVICE_STOP_PENDING);
-    ::SetEvent(g_service.stop_event);
+    ::SetEvent(g_service.events.stop);
   } else {
     ReportServiceState(0);
   }
@@ -88,9 +90,7 @@ void RunService() {
   Handle stop_done = NewManualResetEvent();
   Handle stop = NewManualResetEvent();
   Handle start = NewManualResetEvent();
-  g_service.stop_done_event = stop_done.get();
-  g_service.stop_event = stop.get();
-  g_service.start_event = start.get();
+  UseServiceEvents({start.get(), stop.get(), stop_done.get()});
 
   if (!nt) {
     ShowMessage("This program is only for Windows NT/2000/XP.", kInformationBox);
@@ -104,7 +104,7 @@ void RunService() {
       ShowMessage("This program must be started as a service.", kInformationBox);
     }
   }
-  g_service.start_event = g_service.stop_event = g_service.stop_done_event = nullptr;
+  UseServiceEvents({});
 }
 
 }  // namespace vorms

@@ -15,6 +15,15 @@ void RunService();
 
 // Stores state (unless 0) as the current state and reports the status record.
 void ReportServiceState(DWORD state);
+DWORD CurrentServiceState();
+
+// The events that the entry point and the control handler signal; RunService makes them.
+struct ServiceEvents {
+  HANDLE start = nullptr;      // the entry point has registered its handler
+  HANDLE stop = nullptr;       // stop or shutdown was asked for
+  HANDLE stop_done = nullptr;  // the main loop has reported stopped
+};
+void UseServiceEvents(const ServiceEvents& events);
 
 void WINAPI ServiceMain(DWORD argc, LPSTR* argv);
 void WINAPI ServiceControlHandler(DWORD control);

@@ -88,11 +88,20 @@ unsigned long RemoveService() {
   return ::DeleteService(service.get()) ? 0 : ::GetLastError();
 }
 
+CommandMode CommandModeOf(const std::string& argument_text) {
+  if (argument_text == "/u") return CommandMode::Remove;
+  if (argument_text == "/i") return CommandMode::Install;
+  return CommandMode::Run;
+}
+
 int StartUp(const std::string& argument_text) {
   ResumeNext([&] { WriteEvent(kSource, "Command mode is [" + argument_text + "]"); },
              EventError(kSource));
-  if (argument_text == "/u") return RunRemoveMode();
-  if (argument_text == "/i") return RunInstallMode();
+  switch (CommandModeOf(argument_text)) {
+    case CommandMode::Remove: return RunRemoveMode();
+    case CommandMode::Install: return RunInstallMode();
+    case CommandMode::Run: break;
+  }
   RunServiceMode();
   return 0;
 }

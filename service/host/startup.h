@@ -5,6 +5,12 @@
 
 namespace vorms {
 
+enum class CommandMode { Install, Remove, Run };
+
+// "/i" and "/u", compared exactly, select installing and removing; any other text,
+// none included, runs the service.
+CommandMode CommandModeOf(const std::string& argument_text);
+
 // The start-up routine; returns the process exit code (0, or the failing system error
 // code of an install or removal).
 int StartUp(const std::string& argument_text);

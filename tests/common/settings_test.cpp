@@ -87,7 +87,9 @@ TEST_P(EveryKey, AMissingKeyGivesItsDefaultAndWritesItBackWhereTheTableSays) {
     const bool written =
         test::ReadFile(sandbox.Ini()).find(std::string(k.key) + "=") != std::string::npos;
     EXPECT_EQ(written, k.write_back);
-    if (k.write_back) EXPECT_EQ(ReadSetting(k.section, k.key, sandbox.Ini()), expected);
+    if (k.write_back) {
+      EXPECT_EQ(ReadSetting(k.section, k.key, sandbox.Ini()), expected);
+    }
   }
 }
 

@@ -7,7 +7,6 @@
 #include <regex>
 
 #include "fixture_files.h"
-#include "arguments.h"
 #include "machine_facts.h"
 #include "ostrilen_client.h"
 
@@ -130,7 +129,7 @@ ULONGLONG TimeOfStamp(const std::string& stamp) {
 
 TEST_F(FileSystemThroughCom, StampsAFileAndHandsTheDateTextBack) {
   test::WriteFile(folder_.File("tsc.exe"), "tool");
-  Variant stamp = com::TextVariant("as passed");
+  Variant stamp = test::Text("as passed");
   ULONGLONG before = NowToTheSecond();
   EXPECT_TRUE(ChangeDate("tsc.exe", stamp.get()));
   ULONGLONG after = NowToTheSecond();
@@ -146,9 +145,7 @@ TEST_F(FileSystemThroughCom, StampsAFileAndHandsTheDateTextBack) {
 }
 
 TEST_F(FileSystemThroughCom, LeavesTheDateArgumentAsItWasForAMissingFile) {
-  Variant stamp;
-  V_VT(stamp.get()) = VT_I4;
-  V_I4(stamp.get()) = 42;
+  Variant stamp = test::Long(42);
   EXPECT_FALSE(ChangeDate("missing.exe", stamp.get()));
   EXPECT_EQ(stamp.type(), VT_I4);
   EXPECT_EQ(V_I4(stamp.get()), 42);
@@ -156,9 +153,7 @@ TEST_F(FileSystemThroughCom, LeavesTheDateArgumentAsItWasForAMissingFile) {
 
 TEST_F(FileSystemThroughCom, StampsAFileWhenTheDateArgumentIsLeftOut) {
   test::WriteFile(folder_.File("tsc.ptn"), "pattern");
-  Variant left_out;
-  V_VT(left_out.get()) = VT_ERROR;
-  V_ERROR(left_out.get()) = DISP_E_PARAMNOTFOUND;
+  Variant left_out = test::LeftOut();
   EXPECT_TRUE(ChangeDate("tsc.ptn", left_out.get()));
   EXPECT_EQ(left_out.type(), VT_ERROR);
 }

@@ -63,13 +63,6 @@ std::string Describe(const VARIANT& value) {
   }
 }
 
-Variant Long(int32_t number) {
-  Variant v;
-  V_VT(v.get()) = VT_I4;
-  V_I4(v.get()) = number;
-  return v;
-}
-
 Variant Short(int16_t number) {
   Variant v;
   V_VT(v.get()) = VT_I2;
@@ -81,13 +74,6 @@ Variant Byte(BYTE byte) {
   Variant v;
   V_VT(v.get()) = VT_UI1;
   V_UI1(v.get()) = byte;
-  return v;
-}
-
-Variant Text(const std::string& text) {
-  Variant v;
-  V_VT(v.get()) = VT_BSTR;
-  V_BSTR(v.get()) = ToBstr(text).release();
   return v;
 }
 

@@ -18,20 +18,6 @@ bool Flag(VARIANT_BOOL value) {
   return value == VARIANT_TRUE;
 }
 
-Variant Text(const std::string& text) {
-  Variant v;
-  V_VT(v.get()) = VT_BSTR;
-  V_BSTR(v.get()) = ToBstr(text).release();
-  return v;
-}
-
-Variant LeftOut() {
-  Variant v;
-  V_VT(v.get()) = VT_ERROR;
-  V_ERROR(v.get()) = DISP_E_PARAMNOTFOUND;
-  return v;
-}
-
 // Every call as the function table takes it: the root and the texts by reference.
 class Registries {
  public:
@@ -138,11 +124,19 @@ TEST(ReadRegKey, AMissingKeyGivesNoKeyFoundValueAndAMissingValueEmptyText) {
   Registries registries;
   EXPECT_EQ(registries.ReadRegKey(key.Below("Missing"), "Value", Text("not found")), "not found");
   EXPECT_EQ(registries.ReadRegKey(key.Below("Missing"), "Value"), "") << "left out: empty text";
-  Variant number;
-  V_VT(number.get()) = VT_I4;
-  V_I4(number.get()) = 42;
-  EXPECT_EQ(registries.ReadRegKey(key.Below("Missing"), "Value", std::move(number)), "42");
+  EXPECT_EQ(registries.ReadRegKey(key.Below("Missing"), "Value", Long(42)), "42");
   EXPECT_EQ(registries.ReadRegKey(key.path(), "Missing", Text("not found")), "");
+}
+
+TEST(ReadRegKey, ANoKeyFoundValueThatIsNoTextIsATypeMismatch) {
+  TestKey key;
+  ComPtr<_sRegistries> object = CreateObject<_sRegistries>(CLSID_sRegistries);
+  LONG root = kCurrentUser;
+  Bstr path = ToBstr(key.Below("Missing")), name = ToBstr("Value"), result;
+  Variant null;
+  V_VT(null.get()) = VT_NULL;
+  EXPECT_EQ(object->ReadRegKey(&root, path.inout(), name.inout(), null.get(), result.receive()),
+            DISP_E_TYPEMISMATCH);
 }
 
 struct WriteCase {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "com_text.h"
 #include "test_support.h"
 
 namespace vorms::test {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "com_text.h"
 #include "test_support.h"
 
 namespace vorms::test {
@@ -33,6 +34,22 @@ std::string TypeLibKey(const ServerRegistration& server) {
 }
 
 }  // namespace
+
+Variant Text(const std::string& text) { return TextVariant(text); }
+
+Variant Long(int32_t number) {
+  Variant v;
+  V_VT(v.get()) = VT_I4;
+  V_I4(v.get()) = number;
+  return v;
+}
+
+Variant LeftOut() {
+  Variant v;
+  V_VT(v.get()) = VT_ERROR;
+  V_ERROR(v.get()) = DISP_E_PARAMNOTFOUND;
+  return v;
+}
 
 DWORD Regsvr32(const std::string& options, const std::string& library) {
   ProcessResult result = RunProcess("regsvr32.exe " + options + " \"" + library + "\"");

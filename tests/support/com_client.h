@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,11 @@ namespace vorms::test {
 
 // Runs "regsvr32 <options> <library>"; its exit code, WAIT_TIMEOUT when it hung.
 DWORD Regsvr32(const std::string& options, const std::string& library);
+
+// VARIANTs as clients pass them.
+Variant Text(const std::string& text);
+Variant Long(int32_t number);
+Variant LeftOut();  // an optional argument the caller leaves out
 
 // CoCreateInstance by class id, asking for the class's default interface; empty when
 // that fails.

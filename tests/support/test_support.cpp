@@ -1,7 +1,6 @@
 #include "test_support.h"
 
 #include <stdexcept>
-#include <thread>
 
 #include "handles.h"
 #include "memory_values.h"
@@ -17,25 +16,18 @@ std::string TempRoot() {
   return root;
 }
 
-// Reads a pipe to its end on a thread of its own, so that a child filling one pipe
-// never blocks on the other.
-class PipeReader {
- public:
-  explicit PipeReader(HANDLE pipe) : thread_([this, pipe] { Read(pipe); }) {}
-  std::string Finish() {
-    thread_.join();
-    return text_;
-  }
-
- private:
-  void Read(HANDLE pipe) {
-    char buffer[4096];
+// Moves whatever a pipe holds now into text, without waiting for more. The pipe is
+// never read to its end: a process the child started (Wine's desktop process, for one)
+// may inherit the write end and keep it open long after the child has gone.
+void Drain(HANDLE pipe, std::string& text) {
+  DWORD available = 0;
+  while (::PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
+    std::string chunk(available, '\0');
     DWORD n = 0;
-    while (::ReadFile(pipe, buffer, sizeof buffer, &n, nullptr) && n > 0) text_.append(buffer, n);
+    if (!::ReadFile(pipe, chunk.data(), available, &n, nullptr) || n == 0) return;
+    text.append(chunk.data(), n);
   }
-  std::string text_;
-  std::thread thread_;
-};
+}
 
 }  // namespace
 
@@ -157,17 +149,21 @@ ProcessResult RunProcess(const std::string& command_line, DWORD timeout_ms) {
   Handle process(pi.hProcess), thread(pi.hThread);
   out_write.reset();
   err_write.reset();
-  PipeReader out(out_read.get()), err(err_read.get());
 
   ProcessResult result;
-  if (::WaitForSingleObject(process.get(), timeout_ms) == WAIT_TIMEOUT) {
-    result.timed_out = true;
-    ::TerminateProcess(process.get(), 1);
-    ::WaitForSingleObject(process.get(), INFINITE);
+  const ULONGLONG deadline = ::GetTickCount64() + timeout_ms;
+  while (::WaitForSingleObject(process.get(), 20) == WAIT_TIMEOUT) {
+    Drain(out_read.get(), result.output);
+    Drain(err_read.get(), result.error);
+    if (::GetTickCount64() >= deadline) {
+      result.timed_out = true;
+      ::TerminateProcess(process.get(), 1);
+      ::WaitForSingleObject(process.get(), INFINITE);
+    }
   }
+  Drain(out_read.get(), result.output);
+  Drain(err_read.get(), result.error);
   ::GetExitCodeProcess(process.get(), &result.exit_code);
-  result.output = out.Finish();
-  result.error = err.Finish();
   return result;
 }
 
