@@ -115,10 +115,10 @@ class LoadedHive {
   LONG status_ = ERROR_SUCCESS;
 };
 
-// Replaces everything below the key with the file's contents, as a forced restore does.
-// Wine's RegRestoreKey reports success and restores nothing, so the file is loaded as a
-// hive (which also checks that it is one) and copied over the key's emptied contents.
-LONG RestoreKey(HKEY key, const std::string& file_name) {
+// Wine's RegRestoreKey reports success and restores nothing. There the file is loaded as
+// a hive (which also checks that it is one) and copied over the key's emptied contents;
+// unlike the platform's forced restore this is not atomic and keeps default security.
+LONG LoadAndCopyKey(HKEY key, const std::string& file_name) {
   EnablePrivilege("SeBackupPrivilege");  // loading a hive asks for both privileges
   LoadedHive hive(file_name);
   if (hive.status() != ERROR_SUCCESS) return hive.status();
@@ -127,6 +127,16 @@ LONG RestoreKey(HKEY key, const std::string& file_name) {
   if (status == ERROR_SUCCESS) status = ::RegDeleteTreeA(key, nullptr);
   if (status == ERROR_SUCCESS) status = ::RegCopyTreeA(saved.get(), nullptr, key);
   return status;
+}
+
+bool RunningOnWine() {
+  return ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+// Replaces everything below the key with the file's contents.
+LONG RestoreKey(HKEY key, const std::string& file_name) {
+  if (RunningOnWine()) return LoadAndCopyKey(key, file_name);
+  return ::RegRestoreKeyA(key, file_name.c_str(), REG_FORCE_RESTORE);
 }
 
 bool ImportKey(LONG root, const std::string& key_path, const std::string& file_name) {
