@@ -47,6 +47,8 @@ TEST(Ping, SendsNothingForAHostName) {
 TEST(Ping, ReportsAnAddressThatDoesNotAnswer) {
   std::string report = Ping(kSilentAddress);
   if (IcmpRefused(report)) GTEST_SKIP() << kIcmpRefused;
+  // A router of another network may answer for the address; then nothing is silent.
+  if (report.find("   [ ip dest ") != std::string::npos) GTEST_SKIP() << "a router answered: " << report;
   EXPECT_EQ(report.substr(0, report.find("\r\n")),
             "Return Status : 11010   [ ip req timed out ]");
   EXPECT_EQ(report.find("Data returned"), std::string::npos) << report;
