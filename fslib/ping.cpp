@@ -62,6 +62,8 @@ long FailedEchoStatus(unsigned long record_status, unsigned long last_error) {
 }
 
 std::string EchoStatusText(long status) {
+  // The report's own wording of the IP_* status names (IP_SPEC_MTU_CHANGE and the
+  // rest), exactly as clients of this library have always read it.
   static const std::map<long, const char*> texts = {
       {0, "ip success"},
       {500, "ping timeout"},

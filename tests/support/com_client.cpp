@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "com_text.h"
+#include "conversions.h"
 #include "test_support.h"
 
 namespace vorms::test {
@@ -21,11 +22,6 @@ std::string ClassesText(const std::string& key_path, const char* name = nullptr)
                          &size) != ERROR_SUCCESS) {
     return "<missing>";
   }
-  return text;
-}
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(::tolower(static_cast<unsigned char>(c)));
   return text;
 }
 
@@ -60,13 +56,13 @@ void ExpectRegistered(const ServerRegistration& server) {
   for (const RegisteredClass& c : server.classes) {
     const std::string key = std::string("CLSID\\") + c.clsid;
     SCOPED_TRACE(c.prog_id);
-    EXPECT_EQ(Lower(ClassesText(key + "\\InprocServer32")), Lower(server.library_path));
+    EXPECT_EQ(ToUpper(ClassesText(key + "\\InprocServer32")), ToUpper(server.library_path));
     EXPECT_EQ(ClassesText(key + "\\InprocServer32", "ThreadingModel"), "Apartment");
     EXPECT_EQ(ClassesText(key + "\\ProgID"), c.prog_id);
     EXPECT_EQ(ClassesText(key + "\\TypeLib"), server.library_id);
     EXPECT_EQ(ClassesText(std::string(c.prog_id) + "\\CLSID"), c.clsid);
   }
-  EXPECT_EQ(Lower(ClassesText(TypeLibKey(server))), Lower(server.library_path));
+  EXPECT_EQ(ToUpper(ClassesText(TypeLibKey(server))), ToUpper(server.library_path));
   for (const char* iid : server.interfaces) {
     EXPECT_EQ(ClassesText(std::string("Interface\\") + iid + "\\TypeLib"), server.library_id)
         << iid;
