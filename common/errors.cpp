@@ -26,6 +26,7 @@ std::string StandardDescription(int number) {
     case err::kPermissionDenied: return "Permission denied";
     case err::kPathFileAccess: return "Path/File access error";
     case err::kPathNotFound: return "Path not found";
+    case err::kCannotCreateObject: return "ActiveX component can't create object";
     default: return "Application-defined or object-defined error";
   }
 }

@@ -23,6 +23,7 @@ constexpr int kFileNotFound = 53;
 constexpr int kPermissionDenied = 70;
 constexpr int kPathFileAccess = 75;
 constexpr int kPathNotFound = 76;
+constexpr int kCannotCreateObject = 429;
 }  // namespace err
 
 // The run-time's own description of an error number ("Overflow", "Type mismatch", ...).

@@ -1,13 +1,27 @@
 // vorms.exe: installs, removes or runs the Vormsline update service.
 #include <windows.h>
 
+#include "check_chain.h"
+#include "com_objects.h"
 #include "program.h"
 #include "schedule.h"
 #include "service_window.h"
 #include "startup.h"
 
+namespace {
+
+// The steps of a check, as far as they are built.
+vorms::CheckChain ServiceCheckChain() {
+  vorms::CheckChain chain;
+  return chain;
+}
+
+}  // namespace
+
 int main() {
   vorms::SetRunningProgram(vorms::Program::Vorms);
+  vorms::ComApartment com;  // the libraries are created on this thread
+  vorms::SetCheckChain(ServiceCheckChain());
   vorms::ServiceWindow window;
   vorms::SetCountdownWindow(window.get());
   // The service has reported stopped by the time start-up returns: ending the process

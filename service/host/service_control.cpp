@@ -1,5 +1,7 @@
 #include "service_control.h"
 
+#include <mutex>
+
 #include "check_cycle.h"
 #include "handles.h"
 #include "message_box.h"
@@ -10,10 +12,17 @@ namespace {
 constexpr DWORD kAcceptStopAndShutdown = SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN;
 constexpr UINT kInformationBox = MB_ICONINFORMATION | MB_SETFOREGROUND;
 constexpr char kInstanceMutex[] = "Global\\VORMS.RunService";
+// While a stop waits for a running check to end, the entry point's thread moves the
+// check point on every second; the manager takes a service whose check point stands
+// still past the wait hint for hung.
+constexpr DWORD kStopWaitHint = 5000;
+constexpr DWORD kCheckPointPeriod = 1000;
 
 // Shared by the main thread, the dispatcher thread and the entry point's thread. The
-// events are set in a fixed order (start, stop, stop-done), so no lock is needed.
+// events are set in a fixed order (start, stop, stop-done); the status record takes a
+// lock, since the stop-pending progress is reported from another thread.
 struct ServiceProcess {
+  std::mutex status_lock;
   SERVICE_STATUS status{};
   SERVICE_STATUS_HANDLE status_handle = nullptr;
   ServiceEvents events;
@@ -46,25 +55,55 @@ void RunMainLoop(HANDLE dispatcher) {
   ::WaitForSingleObject(dispatcher, INFINITE);
 }
 
-}  // namespace
-
-void ReportServiceState(DWORD state) {
-  if (state != 0) g_service.status.dwCurrentState = state;
+// The stop-pending progress: once more the same state, one check point further.
+void ReportStopProgress() {
+  std::lock_guard<std::mutex> lock(g_service.status_lock);
+  if (g_service.status.dwCurrentState != SERVICE_STOP_PENDING) return;
+  ++g_service.status.dwCheckPoint;
   ::SetServiceStatus(g_service.status_handle, &g_service.status);
 }
 
-DWORD CurrentServiceState() { return g_service.status.dwCurrentState; }
+}  // namespace
+
+void ReportServiceState(DWORD state) {
+  std::lock_guard<std::mutex> lock(g_service.status_lock);
+  SERVICE_STATUS& status = g_service.status;
+  if (state != 0 && state != status.dwCurrentState) {
+    status.dwCurrentState = state;
+    const bool stopping = state == SERVICE_STOP_PENDING;
+    status.dwCheckPoint = stopping ? 1 : 0;
+    status.dwWaitHint = stopping ? kStopWaitHint : 0;
+  }
+  ::SetServiceStatus(g_service.status_handle, &status);
+}
+
+DWORD CurrentServiceState() {
+  std::lock_guard<std::mutex> lock(g_service.status_lock);
+  return g_service.status.dwCurrentState;
+}
+
+HANDLE StopEvent() { return g_service.events.stop; }
+
+bool StopRequested() {
+  HANDLE stop = StopEvent();
+  return stop != nullptr && ::WaitForSingleObject(stop, 0) == WAIT_OBJECT_0;
+}
 
 void UseServiceEvents(const ServiceEvents& events) { g_service.events = events; }
 
 void WINAPI ServiceMain(DWORD, LPSTR*) {
-  g_service.status = SERVICE_STATUS{};
-  g_service.status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
-  g_service.status.dwControlsAccepted = kAcceptStopAndShutdown;
-  g_service.status_handle = ::RegisterServiceCtrlHandlerA(g_service_name, ServiceControlHandler);
+  {
+    std::lock_guard<std::mutex> lock(g_service.status_lock);
+    g_service.status = SERVICE_STATUS{};
+    g_service.status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
+    g_service.status.dwControlsAccepted = kAcceptStopAndShutdown;
+    g_service.status_handle = ::RegisterServiceCtrlHandlerA(g_service_name, ServiceControlHandler);
+  }
   ReportServiceState(SERVICE_START_PENDING);
   ::SetEvent(g_service.events.start);
-  ::WaitForSingleObject(g_service.events.stop_done, INFINITE);
+  while (::WaitForSingleObject(g_service.events.stop_done, kCheckPointPeriod) == WAIT_TIMEOUT) {
+    ReportStopProgress();
+  }
 }
 
 void WINAPI ServiceControlHandler(DWORD control) {

@@ -17,6 +17,12 @@ void RunService();
 void ReportServiceState(DWORD state);
 DWORD CurrentServiceState();
 
+// Set once the service manager has asked the service to stop; work that may take long
+// (a transfer, a child process) waits on it too, so that a stop ends it. Null outside a
+// service run.
+HANDLE StopEvent();
+bool StopRequested();
+
 // The events that the entry point and the control handler signal; RunService makes them.
 struct ServiceEvents {
   HANDLE start = nullptr;      // the entry point has registered its handler

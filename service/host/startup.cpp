@@ -10,6 +10,7 @@
 #include "program.h"
 #include "service_control.h"
 #include "settings.h"
+#include "settings_loader.h"
 
 namespace vorms {
 namespace {
@@ -44,6 +45,7 @@ void RunServiceMode() {
   ResumeNext([] { memory::SetDebugOn(GET_DEBUG_MODE()); }, report);
   ResumeNext([] { WriteEvent(kSource, "Initialize..."); }, report);
   ResumeNext([] { WriteLog("Loading: Invoking Start Service function", 2); }, report);
+  ResumeNext(LoadValues, report);
   ResumeNext([] { RunService(); }, report);
 }
 
