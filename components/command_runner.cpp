@@ -9,6 +9,8 @@ namespace vorms {
 namespace {
 
 constexpr DWORD kPollMs = 20;
+// After the process ended, how long the pipe may take to show its last bytes or its end.
+constexpr DWORD kFinalReadMs = 1000;
 
 HANDLE (*g_stop_source)() = nullptr;
 
@@ -16,13 +18,18 @@ HANDLE StopSignal() { return g_stop_source ? g_stop_source() : nullptr; }
 
 [[noreturn]] void Fail(const std::string& why) { throw RuntimeError(err::kInternal, why); }
 
-// Takes whatever the pipe holds now, without waiting for more.
-void Drain(HANDLE pipe, std::string& output) {
+// Takes whatever the pipe holds now, without waiting for more; false once the pipe has
+// ended (every writer closed it).
+bool Drain(HANDLE pipe, std::string& output) {
   DWORD available = 0;
   char buffer[16384];
-  while (::PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
+  for (;;) {
+    if (!::PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr)) return false;
+    if (available == 0) return true;
     DWORD got = 0;
-    if (!::ReadFile(pipe, buffer, std::min<DWORD>(available, sizeof buffer), &got, nullptr) || got == 0) return;
+    if (!::ReadFile(pipe, buffer, std::min<DWORD>(available, sizeof buffer), &got, nullptr) || got == 0) {
+      return false;
+    }
     const std::size_t room = kCommandOutputLimit - std::min(output.size(), kCommandOutputLimit);
     output.append(buffer, std::min<std::size_t>(got, room));
   }
@@ -96,9 +103,10 @@ std::string ExecuteCommand(const std::string& command_line, DWORD limit_ms) {
     }
     ::WaitForSingleObject(child.process.get(), kPollMs);
   }
-  // What the process wrote before it ended. The pipe is not read to its end: something
-  // it started may still hold the write end.
-  Drain(read_end.get(), output);
+  // What the process wrote before it ended, up to the pipe's end; not longer than a
+  // moment, since something it started may still hold the write end.
+  const ULONGLONG final_deadline = ::GetTickCount64() + kFinalReadMs;
+  while (Drain(read_end.get(), output) && ::GetTickCount64() < final_deadline) ::Sleep(10);
   return output;
 }
 
