@@ -8,8 +8,11 @@
 #include "schedule.h"
 #include "service_control.h"
 #include "service_window.h"
+#include "smtp_notify.h"
 #include "startup.h"
 #include "tsc_update.h"
+#include "version_probe.h"
+#include "zip_files.h"
 
 namespace {
 
@@ -19,6 +22,13 @@ vorms::CheckChain ServiceCheckChain() {
   chain.IsIsUpdateOfficescan = vorms::IsIsUpdateOfficescan;
   chain.UpdateTSC = vorms::UpdateTSC;
   chain.ApplyTmTouch = vorms::ApplyTmTouch;
+  chain.SMTP_Notify = [] {
+    return vorms::SMTP_Notify({vorms::GetTscListing,
+                               [](const std::string& folder, const std::vector<std::string>& names,
+                                  const std::string& zip_path) {
+                                 return vorms::zip::ZipFiles(folder, names, zip_path);
+                               }});
+  };
   return chain;
 }
 
