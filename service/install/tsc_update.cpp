@@ -83,7 +83,11 @@ void InstallFile(const std::string& from, const std::string& to) {
     throw RuntimeError(err::kPermissionDenied);
   }
   const std::string beside = to + kNewSuffix;
-  if (!::CopyFileA(from.c_str(), beside.c_str(), FALSE)) RaiseFileError(::GetLastError());
+  if (!::CopyFileA(from.c_str(), beside.c_str(), FALSE)) {
+    const DWORD error = ::GetLastError();
+    ::DeleteFileA(beside.c_str());  // a copy cut short must not stay beside the target
+    RaiseFileError(error);
+  }
   if (!::MoveFileExA(beside.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     const DWORD error = ::GetLastError();
     ::DeleteFileA(beside.c_str());
