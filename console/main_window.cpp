@@ -57,9 +57,11 @@ int StoredInterval() {
     if (n > 0) return n;
   } catch (const RuntimeError&) {
   }
-  WriteLog("ScanTheTopMenu: [SERVICE] SchedulePoolMinutes=[" + pool +
-               "] is not a number of minutes, choose an interval in the Schedule menu",
-           1);
+  ResumeNext([&] {
+    WriteLog("ScanTheTopMenu: [SERVICE] SchedulePoolMinutes=[" + pool +
+                 "] is not a number of minutes, choose an interval in the Schedule menu",
+             1);
+  });
   return 0;
 }
 
@@ -134,10 +136,11 @@ void Form1::ScanTheTopMenu() {
   CheckItem(menu, IDM_MENU_ENABLE_SMTP, mail);
   EnableItem(menu, IDM_MENU_SMTP_PARAMETERS, mail);
 
+  // A new caption resets the item's state, so it comes first.
+  SetItemCaption(menu, IDM_MENU_POOL_OTHER, "Other");
   for (const PoolItem& item : kPoolItems) CheckItem(menu, item.id, false);
   CheckItem(menu, IDM_MENU_POOL_OTHER, false);
   EnableItem(menu, IDM_MENU_POOL_OTHER, false);
-  SetItemCaption(menu, IDM_MENU_POOL_OTHER, "Other");
   const int n = StoredInterval();
   if (n == 0) return;
   for (const PoolItem& item : kPoolItems) {

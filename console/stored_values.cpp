@@ -9,9 +9,13 @@ namespace {
 
 void ReportNotANumber(const SettingKey& key, const std::string& procedure, const char* shown_as) {
   std::string stored = Trim(ReadSetting(key.section, key.name, SettingsFilePath()));
-  WriteLog(procedure + ": [" + key.section + "] " + key.name + "=[" + stored +
-               "] is not a number, " + shown_as,
-           1);
+  // The log switch itself may be what is unreadable: the line reaches the status box
+  // before the log file is looked at, and that is enough.
+  ResumeNext([&] {
+    WriteLog(procedure + ": [" + key.section + "] " + key.name + "=[" + stored +
+                 "] is not a number, " + shown_as,
+             1);
+  });
 }
 
 }  // namespace
