@@ -149,6 +149,8 @@ void frmAbout::Form_Load() {
           "The service and this console share the settings file plomenk.ini in the program "
           "folder.\r\nThe console asks the service for a check or a reload through that file; "
           "it never starts or stops the service.");
+  // The notice is read-only: the keyboard starts on "OK", not on a selected notice.
+  ::PostMessageA(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(hwnd(), IDC_cmdOK)), TRUE);
 }
 
 void frmAbout::cmdOK_Click() { Unload(); }
