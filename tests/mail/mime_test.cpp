@@ -44,7 +44,8 @@ TEST(MimeText, HeadersCannotBeInjectedAndLongSubjectsAreFolded) {
   MimeMessage m;
   m.from = "a@b.c";
   m.to = "d@e.f";
-  m.subject = "first\r\nBcc: victim@x.y " + std::string(200, 'w') + " " + std::string(30, 'q');
+  m.subject = "first\r\nBcc: victim@x.y ";
+  m.subject.append(200, 'w').append(1, ' ').append(30, 'q');
   m.text = "t";
   const std::string text = MimeText(m);
   EXPECT_EQ(text.find("\r\nBcc:"), std::string::npos);
