@@ -2,15 +2,10 @@
 # config.exe as a user meets it: its own process on a private X server (Xvfb), driven
 # from outside with xdotool (the menu bar from the keyboard, a button clicked with the
 # mouse), with a screenshot of the main window and of each dialog.
-#   console_xvfb_test.sh WINE_RUN CONFIG_EXE SHOT_FOLDER
+#   with_xvfb.sh PREFIX console_xvfb_test.sh CONFIG_EXE SHOT_FOLDER
 set -euo pipefail
 
-if [ "${1:-}" != "--inner" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$0" --inner "$@"
-fi
-shift
-wine_run="$1" config="$2" shots="$3"
-here="$(cd "$(dirname "$0")" && pwd)"
+config="$1" shots="$2"
 position="$(dirname "$config")/control_position.exe"
 
 rm -rf "$shots"
@@ -20,7 +15,7 @@ ini="$shots/program/plomenk.ini"
 # Proxy and mail on, so that their dialogs can be opened from the menus.
 printf '[FTP]\r\nUseProxy=1\r\n[SMTP]\r\nEnable=1\r\n' >"$ini"
 
-"$wine_run" --display "$DISPLAY" "$shots/program/config.exe" &
+wine "$shots/program/config.exe" &
 console_pid=$!
 cleanup() { kill "$console_pid" 2>/dev/null || true; }
 trap cleanup EXIT
@@ -79,7 +74,7 @@ open_dialog "SMTP Parameters" smtp Right Right Down Down Return
 open_dialog "About Vormsline" about Right Right Right Right Right Down Return
 
 # "Start now" clicked with the mouse where it is drawn.
-read -r x y < <("$wine_run" --display "$DISPLAY" "$position" "GUI version" "Start now" | tr -d '\r') ||
+read -r x y < <(wine "$position" "GUI version" "Start now" | tr -d '\r') ||
   fail "no Start now button"
 xdotool mousemove "$x" "$y" click 1
 for _ in $(seq 1 40); do
