@@ -260,16 +260,11 @@ TEST_F(ConsoleTest, MinimisingGoesToTheTrayAndALeftClickBringsTheWindowBack) {
   Open();
   ::ShowWindow(form_.hwnd(), SW_SHOW);
   Menu(IDM_MENU_REDUCE);
-  if (form_.TrayIconShown()) {
-    EXPECT_FALSE(::IsWindowVisible(form_.hwnd()));
-    ::SendMessageA(form_.hwnd(), Form1::kTrayMessage, 1, WM_RBUTTONDOWN);
-    EXPECT_FALSE(::IsWindowVisible(form_.hwnd()));
-    EXPECT_TRUE(form_.TrayIconShown());
-  } else {
-    // No notification area: the window stays on the taskbar rather than vanish.
-    EXPECT_TRUE(::IsWindowVisible(form_.hwnd()));
-    EXPECT_TRUE(::IsIconic(form_.hwnd()));
-  }
+  ASSERT_TRUE(form_.TrayIconShown());
+  EXPECT_FALSE(::IsWindowVisible(form_.hwnd()));
+  ::SendMessageA(form_.hwnd(), Form1::kTrayMessage, 1, WM_RBUTTONDOWN);
+  EXPECT_FALSE(::IsWindowVisible(form_.hwnd()));
+  EXPECT_TRUE(form_.TrayIconShown());
   ::SendMessageA(form_.hwnd(), Form1::kTrayMessage, 1, WM_LBUTTONDOWN);
   EXPECT_TRUE(::IsWindowVisible(form_.hwnd()));
   EXPECT_FALSE(::IsIconic(form_.hwnd()));
