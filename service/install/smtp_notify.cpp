@@ -8,6 +8,7 @@
 #include "service_control.h"
 #include "settings.h"
 #include "smtp_client.h"
+#include "zip_files.h"
 
 namespace vorms {
 namespace {
@@ -64,6 +65,10 @@ bool SendNotification(const NotifySources& sources) {
 }
 
 }  // namespace
+
+bool PackFiles(const std::string& folder, const std::vector<std::string>& names, const std::string& zip_path) {
+  return zip::ZipFiles(folder, names, zip_path);
+}
 
 bool SMTP_Notify(const NotifySources& sources) {
   return ReturnOnError(false, [&] { return SendNotification(sources); }, LogError("SMTP_Notify: Error "));

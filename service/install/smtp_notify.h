@@ -8,6 +8,9 @@
 
 namespace vorms {
 
+// The zip component's pack: every named file or nothing.
+bool PackFiles(const std::string& folder, const std::vector<std::string>& names, const std::string& zip_path);
+
 // What the mail takes from the other installation steps.
 struct NotifySources {
   // The downloaded tool's "/VL" listing (GetTscListing); its errors reach the mail's trap.
@@ -15,7 +18,7 @@ struct NotifySources {
   // Packs the named files of a folder into a zip file; true only when it was written whole.
   std::function<bool(const std::string& folder, const std::vector<std::string>& names,
                      const std::string& zip_path)>
-      pack;
+      pack = PackFiles;
 };
 
 // Mails the listing to [SMTP] To when [SMTP] Enable is on. True only when the server

@@ -63,6 +63,23 @@ TEST_F(SmtpNotifyTest, MailsTheListingUnderTheNewVersionsSubject) {
   EXPECT_EQ(received.File("body.txt"), kListing);
   EXPECT_EQ(received.File("from_address.txt"), "vorms@server.test");
   EXPECT_NE(DebugLog().find("poSendMail_Status: < 250"), std::string::npos);
+  // The attachment is a zip that Python's zipfile checks and unpacks on the server side.
+  EXPECT_TRUE(received.Has("attachment\\tsc_smtp.zip"));
+  EXPECT_EQ(received.File("zip_ok.txt"), "1");
+  EXPECT_EQ(received.File("zip\\tsc.exe"), "MZ stand-in tool");
+  EXPECT_EQ(received.File("zip\\tsc.ptn"), "pattern 617");
+}
+
+TEST_F(SmtpNotifyTest, GoesWithoutAttachmentWhenPackingFails) {
+  Set("SMTP", "Enable", "1");
+  Set("SMTP", "SERVER", SmtpAddress("normal"));
+  test::WriteFile(sandbox_.File("tsc_smtp.zip"), "an archive left by an earlier mail");
+  ::DeleteFileA(sandbox_.File("temp\\tsc.ptn").c_str());
+  EXPECT_TRUE(SMTP_Notify(Sources()));
+  const ReceivedMail received = test::WaitForMail(to_);
+  EXPECT_EQ(received.File("body.txt"), kListing);
+  EXPECT_FALSE(received.Has("attachment"));
+  EXPECT_FALSE(test::FileExists(sandbox_.File("tsc_smtp.zip")));
 }
 
 TEST_F(SmtpNotifyTest, SendsNothingWhenOffOrWithoutAServer) {
