@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "errors.h"
+#include "handles.h"
 #include "memory_values.h"
 #include "settings.h"
 #include "smtp_notify.h"
@@ -133,6 +134,20 @@ TEST_F(SmtpNotifyTest, AFailedSessionIsNeverReportedAsSuccess) {
     EXPECT_NE(DebugLog().find(c.debug_part), std::string::npos);
   }
   EXPECT_FALSE(test::AnyMailTo(to_));
+}
+
+HANDLE g_stop = nullptr;
+
+TEST_F(SmtpNotifyTest, TheServicesStopEndsASessionWithASilentServer) {
+  Handle stop(::CreateEventA(nullptr, TRUE, TRUE, nullptr));
+  g_stop = stop.get();
+  Set("SMTP", "Enable", "1");
+  Set("SMTP", "SERVER", SmtpAddress("silent"));
+  NotifySources sources = Sources();
+  sources.stop_event = [] { return g_stop; };
+  EXPECT_FALSE(SMTP_Notify(sources));
+  EXPECT_EQ(LogLines(), std::vector<std::string>{"SMTP_Notify: error connecting !"});
+  EXPECT_NE(DebugLog().find("stop request"), std::string::npos);
 }
 
 TEST_F(SmtpNotifyTest, AListingThatFailsIsTrappedAndNothingIsSent) {
