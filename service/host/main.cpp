@@ -2,17 +2,28 @@
 #include <windows.h>
 
 #include "check_chain.h"
+#include "command_runner.h"
 #include "com_objects.h"
 #include "program.h"
 #include "schedule.h"
+#include "service_control.h"
 #include "service_window.h"
+#include "smtp_notify.h"
 #include "startup.h"
+#include "tsc_update.h"
+#include "version_probe.h"
 
 namespace {
 
 // The steps of a check, as far as they are built.
 vorms::CheckChain ServiceCheckChain() {
   vorms::CheckChain chain;
+  chain.IsIsUpdateOfficescan = vorms::IsIsUpdateOfficescan;
+  chain.UpdateTSC = vorms::UpdateTSC;
+  chain.ApplyTmTouch = vorms::ApplyTmTouch;
+  chain.SMTP_Notify = [] {
+    return vorms::SMTP_Notify({vorms::GetTscListing, vorms::PackFiles, vorms::StopEvent});
+  };
   return chain;
 }
 
@@ -22,6 +33,7 @@ int main() {
   vorms::SetRunningProgram(vorms::Program::Vorms);
   vorms::ComApartment com;  // the libraries are created on this thread
   vorms::SetCheckChain(ServiceCheckChain());
+  vorms::SetStopEventSource(vorms::StopEvent);  // a stop ends a running tool
   vorms::ServiceWindow window;
   vorms::SetCountdownWindow(window.get());
   // The service has reported stopped by the time start-up returns: ending the process
