@@ -12,7 +12,6 @@
 #include "startup.h"
 #include "tsc_update.h"
 #include "version_probe.h"
-#include "zip_files.h"
 
 namespace {
 
@@ -23,11 +22,7 @@ vorms::CheckChain ServiceCheckChain() {
   chain.UpdateTSC = vorms::UpdateTSC;
   chain.ApplyTmTouch = vorms::ApplyTmTouch;
   chain.SMTP_Notify = [] {
-    return vorms::SMTP_Notify({vorms::GetTscListing,
-                               [](const std::string& folder, const std::vector<std::string>& names,
-                                  const std::string& zip_path) {
-                                 return vorms::zip::ZipFiles(folder, names, zip_path);
-                               }});
+    return vorms::SMTP_Notify({vorms::GetTscListing, vorms::PackFiles, vorms::StopEvent});
   };
   return chain;
 }
