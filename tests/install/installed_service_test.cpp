@@ -81,7 +81,7 @@ TEST_F(InstalledServiceUpdate, CheckNowInstallsThePackageOnceAndStampsIt) {
   CheckNow();
   ASSERT_TRUE(test::WaitFor([&] { return Log().find("ApplyTmTouch: successfull Change TSC.PTN to ") != std::string::npos; },
                             60000))
-      << Log();
+      << Log() << "--- events.log\n" << ReadFile(File("events.log"));
   EXPECT_TRUE(ReadFile(File("PCCSRV\\ADMIN\\tsc.exe")) == ReadFile(StandIn("1.0.0.1100", "620")));
   EXPECT_EQ(ReadFile(File("PCCSRV\\ADMIN\\tsc.ptn")).size(), 50000u);
   EXPECT_EQ(ReadSetting("TSC", "Version", ini), "1001100");
@@ -91,7 +91,7 @@ TEST_F(InstalledServiceUpdate, CheckNowInstallsThePackageOnceAndStampsIt) {
   CheckNow();
   ASSERT_TRUE(test::WaitFor([&] { return Log().find("IsIsUpdateOfficescan: OfficScan Version=[1001100620]") != std::string::npos; },
                             60000))
-      << Log();
+      << Log() << "--- events.log\n" << ReadFile(File("events.log"));
   EXPECT_EQ(Count(Log(), "UpdateTSC: Update TSC.EXE File"), 1u);
   EXPECT_EQ(Count(Log(), "ApplyTmTouch: successfull Change TSC.PTN"), 1u);
 }
