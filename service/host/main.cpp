@@ -3,6 +3,8 @@
 
 #include "check_chain.h"
 #include "com_objects.h"
+#include "ftp_retrieval.h"
+#include "http_retrieval.h"
 #include "program.h"
 #include "schedule.h"
 #include "service_window.h"
@@ -13,6 +15,8 @@ namespace {
 // The steps of a check, as far as they are built.
 vorms::CheckChain ServiceCheckChain() {
   vorms::CheckChain chain;
+  chain.HTTP_GET_FILE = vorms::HTTP_GET_FILE;
+  chain.StartFTP = vorms::StartFTP;
   return chain;
 }
 
