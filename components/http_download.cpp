@@ -110,9 +110,11 @@ void RunTransfer(const Job& job, InternetHandles& handles, WatchState& state, st
   const DWORD status = QueryNumber(request, HTTP_QUERY_STATUS_CODE, present);
   if (!present || status != HTTP_STATUS_OK) {
     std::string reason = QueryText(request, HTTP_QUERY_STATUS_TEXT);
-    error = status == HTTP_STATUS_PROXY_AUTH_REQ
-                ? "the proxy refused the credentials (407 " + reason + ")"
-                : "the server answered " + std::to_string(status) + " " + reason;
+    // Proxies answer a wrong password with 407, some (tinyproxy) with 401.
+    const bool refused = status == HTTP_STATUS_PROXY_AUTH_REQ ||
+                         (status == HTTP_STATUS_DENIED && job.through_proxy);
+    error = refused ? "the credentials were refused (" + std::to_string(status) + " " + reason + ")"
+                    : "the server answered " + std::to_string(status) + " " + reason;
     return;
   }
   bool has_length = false;

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Runs one retrieval test program with its local servers: a pyftpdlib FTP server on a
-# free port of 127.0.0.1 serving a fresh folder. The test finds them through
-# VORMS_FTP_PORT, VORMS_SILENT_PORT and VORMS_FTP_ROOT; the servers are stopped when
-# the test ends, however it ends.
+# Runs one retrieval test program with its local servers, each on a free port of
+# 127.0.0.1: a pyftpdlib FTP server and a Python HTTP server, each serving a fresh
+# folder, and tinyproxy with BasicAuth. The test finds them through VORMS_FTP_PORT,
+# VORMS_SILENT_PORT, VORMS_FTP_ROOT, VORMS_HTTP_PORT, VORMS_HTTP_ROOT and
+# VORMS_PROXY_PORT; the servers are stopped when the test ends, however it ends.
 #   with_servers.sh WINE_RUN TEST_PROGRAM [ARGS...]
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -24,5 +25,55 @@ for _ in $(seq 100); do [ -f "$work/ftp.port" ] && break; sleep 0.1; done
 [ -f "$work/ftp.port" ] || { echo "FTP server did not start:"; cat "$work/ftp.log"; exit 1; }
 read -r ftp_port silent_port <"$work/ftp.port"
 
+wait_for_file() {
+  for _ in $(seq 100); do [ -s "$1" ] && return 0; sleep 0.1; done
+  echo "a test server did not start:"; cat "$2"; exit 1
+}
+# A free port below 32768: the proxy ports are stored as 16-bit numbers.
+free_port() {
+  /usr/bin/python3 - <<'PY'
+import random, socket
+for _ in range(200):
+    p = random.randint(20000, 32000)
+    s = socket.socket()
+    try:
+        s.bind(("127.0.0.1", p))
+    except OSError:
+        continue
+    finally:
+        s.close()
+    print(p)
+    break
+PY
+}
+
+mkdir -p "$work/http"
+/usr/bin/python3 "$here/http_server.py" "$work/http" "$work/http.port" >"$work/http.log" 2>&1 &
+pids+=($!)
+wait_for_file "$work/http.port" "$work/http.log"
+read -r http_port <"$work/http.port"
+
+# tinyproxy with BasicAuth: the HTTP proxy.
+proxy_port="$(free_port)"
+cat >"$work/tinyproxy.conf" <<CONF
+Port $proxy_port
+Listen 127.0.0.1
+Timeout 120
+MaxClients 20
+LogFile "$work/tinyproxy.log"
+LogLevel Warning
+PidFile "$work/tinyproxy.pid"
+BasicAuth proxyuser proxypw
+ConnectPort 443
+ConnectPort $http_port
+CONF
+tinyproxy -d -c "$work/tinyproxy.conf" >>"$work/tinyproxy.out" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do
+  (exec 3<>"/dev/tcp/127.0.0.1/$proxy_port") 2>/dev/null && break
+  sleep 0.1
+done
+
 export VORMS_FTP_PORT="$ftp_port" VORMS_SILENT_PORT="$silent_port" VORMS_FTP_ROOT="$work/ftp"
+export VORMS_HTTP_PORT="$http_port" VORMS_HTTP_ROOT="$work/http" VORMS_PROXY_PORT="$proxy_port"
 "$wine_run" "$@"
