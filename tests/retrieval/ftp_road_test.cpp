@@ -238,6 +238,34 @@ TEST_F(FtpRoad, ProxySwitchOtherThanOneIsDirect) {
   EXPECT_FALSE(Logged(sandbox_, "FTP Proxy is enabled"));
 }
 
+TEST_F(FtpRoad, ThroughTheFtpGateway) {
+  struct Case {
+    const char* name;
+    const char* user;
+    std::string proxy_port;
+    bool result;
+  };
+  const Case cases[] = {
+      {"anonymous", "", Env("VORMS_FTP_PROXY_PORT"), true},
+      {"login", "tscuser", Env("VORMS_FTP_PROXY_PORT"), true},
+      {"no gateway there", "", "1", false},
+  };
+  Package("tsc.zip", "package", kNew);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::ProgramSandbox sandbox;
+    PrepareMemory();
+    WriteSetting("FTP", "UseProxy", "1", sandbox.Ini());
+    WriteSetting("FTP", "Proxy", "127.0.0.1", sandbox.Ini());
+    WriteSetting("FTP", "ProxyPort", c.proxy_port, sandbox.Ini());
+    WriteSetting("FTP", "Username", c.user, sandbox.Ini());
+    WriteSetting("FTP", "Password", "\"" + ScrambleText("s3cret pw", 1, kScramble) + "\"", sandbox.Ini());
+    EXPECT_EQ(StartFTP(), c.result);
+    EXPECT_TRUE(Logged(sandbox, "FTP Proxy is enabled"));
+    EXPECT_EQ(test::ReadFile(sandbox.File("tsc.zip")), c.result ? "package" : "");
+  }
+}
+
 TEST_F(FtpRoad, ASilentServerFailsWithinTheLimit) {
   memory::SetFtpServer("127.0.0.1:" + Env("VORMS_SILENT_PORT"));
   EXPECT_FALSE(StartFTP());

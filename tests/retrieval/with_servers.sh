@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Runs one retrieval test program with its local servers, each on a free port of
 # 127.0.0.1: a pyftpdlib FTP server and a Python HTTP server, each serving a fresh
-# folder, and tinyproxy with BasicAuth. The test finds them through VORMS_FTP_PORT,
+# folder, tinyproxy with BasicAuth and Debian's ftp-proxy. The test finds them through VORMS_FTP_PORT,
 # VORMS_SILENT_PORT, VORMS_FTP_ROOT, VORMS_HTTP_PORT, VORMS_HTTP_ROOT and
-# VORMS_PROXY_PORT; the servers are stopped when the test ends, however it ends.
+# VORMS_PROXY_PORT, VORMS_FTP_PROXY_PORT; the servers are stopped when the test ends, however it ends.
 #   with_servers.sh WINE_RUN TEST_PROGRAM [ARGS...]
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -74,6 +74,27 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 
+# Debian's ftp-proxy: an FTP gateway that logs on to user@host:port for its client.
+ftp_proxy_port="$(free_port)"
+cat >"$work/ftp-proxy.conf" <<CONF
+[-Global-]
+Listen 127.0.0.1
+Port $ftp_proxy_port
+DestinationAddress 127.0.0.1
+DestinationPort $ftp_port
+AllowMagicUser yes
+ServerType standalone
+PidFile $work/ftp-proxy.pid
+LogDestination $work/ftp-proxy.log
+CONF
+ftp-proxy -d -n -f "$work/ftp-proxy.conf" >>"$work/ftp-proxy.out" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do
+  (exec 3<>"/dev/tcp/127.0.0.1/$ftp_proxy_port") 2>/dev/null && break
+  sleep 0.1
+done
+
+export VORMS_FTP_PROXY_PORT="$ftp_proxy_port"
 export VORMS_FTP_PORT="$ftp_port" VORMS_SILENT_PORT="$silent_port" VORMS_FTP_ROOT="$work/ftp"
 export VORMS_HTTP_PORT="$http_port" VORMS_HTTP_ROOT="$work/http" VORMS_PROXY_PORT="$proxy_port"
 "$wine_run" "$@"
