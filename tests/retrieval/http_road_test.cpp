@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <wincrypt.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -173,6 +174,65 @@ TEST_F(HttpRoad, AWrongProxyPasswordFailsTheTransfer) {
   EXPECT_TRUE(AnyLineStartsWith(sandbox_, "Error Downloading !! : the credentials were refused"));
   EXPECT_TRUE(Logged(sandbox_, "HTTP_GET_FILE: unable to get file " + Url("/download/tsc.asp")));
   EXPECT_FALSE(test::FileExists(sandbox_.File("TSCReadme.htm")));
+}
+
+// The test CA in the prefix's Root store for as long as this lives.
+class TrustedTestCa {
+ public:
+  TrustedTestCa() {
+    const std::string pem = test::ReadFile(WindowsPath(Env("VORMS_TEST_CA")));
+    DWORD size = 0;
+    ::CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER, nullptr, &size, nullptr, nullptr);
+    std::string der(size, '\0');
+    ::CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER,
+                           reinterpret_cast<BYTE*>(der.data()), &size, nullptr, nullptr);
+    store_ = ::CertOpenStore(CERT_STORE_PROV_SYSTEM_REGISTRY_A, 0, 0,
+                           CERT_SYSTEM_STORE_LOCAL_MACHINE, "Root");
+    if (store_ && size) {
+      ::CertAddEncodedCertificateToStore(store_, X509_ASN_ENCODING,
+                                         reinterpret_cast<const BYTE*>(der.data()), size,
+                                         CERT_STORE_ADD_REPLACE_EXISTING, &added_);
+      ::CertControlStore(store_, 0, CERT_STORE_CTRL_COMMIT, nullptr);  // into the registry now
+    }
+  }
+  ~TrustedTestCa() {
+    if (added_) ::CertDeleteCertificateFromStore(added_);  // frees the context too
+    if (store_) ::CertControlStore(store_, 0, CERT_STORE_CTRL_COMMIT, nullptr);
+    if (store_) ::CertCloseStore(store_, 0);
+  }
+  bool ok() const { return added_ != nullptr; }
+
+ private:
+  HCERTSTORE store_ = nullptr;
+  PCCERT_CONTEXT added_ = nullptr;
+};
+
+// The system caches its trusted roots at the first https connection of a process: the
+// test CA goes in first, and the failure comes from a server that it did not issue.
+TEST_F(HttpRoad, HttpsWorksAndAnUntrustedCertificateFailsClearly) {
+  TrustedTestCa ca;
+  ASSERT_TRUE(ca.ok());
+  struct Case {
+    const char* name;
+    std::string port;
+    bool result;
+  };
+  const Case cases[] = {
+      {"untrusted", Env("VORMS_ROGUE_HTTPS_PORT"), false},
+      {"issued by the test CA", Env("VORMS_HTTPS_PORT"), true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ::DeleteFileA(sandbox_.File("VORMS_DEBUG.log").c_str());
+    const std::string base = "https://127.0.0.1:" + c.port;
+    Http("DefaultFolder", base + "/download/tsc.asp");
+    Http("DefaultFileToGet", base + "/ftp/products/tsc/tsc.zip");
+    EXPECT_EQ(HTTP_GET_FILE(), c.result);
+    EXPECT_EQ(test::ReadFile(sandbox_.File("tsc.zip")), c.result ? kZip : "");
+    EXPECT_EQ(AnyLineStartsWith(sandbox_, "Error Downloading !! : the server's certificate does not "
+                                          "verify: it is not issued by a trusted authority"),
+              !c.result);
+  }
 }
 
 }  // namespace

@@ -4,9 +4,10 @@ Files under ROOT are served as they are; besides them:
   /drop/NAME   promises 100000 bytes, sends 1000 and closes the connection
   /stall/NAME  sends the headers and 10 bytes, then nothing for a minute
   /moved/NAME  redirects (302) to /NAME
-usage: http_server.py ROOT PORTFILE"""
+usage: http_server.py ROOT PORTFILE [CERT KEY]   (with CERT and KEY: https)"""
 import functools
 import os
+import ssl
 import sys
 import time
 from http.server import SimpleHTTPRequestHandler, ThreadingHTTPServer
@@ -46,6 +47,10 @@ def main():
     root, port_file = sys.argv[1], sys.argv[2]
     server = ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(Handler, directory=root))
     server.daemon_threads = True
+    if len(sys.argv) > 4:
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(sys.argv[3], sys.argv[4])
+        server.socket = context.wrap_socket(server.socket, server_side=True)
     tmp = port_file + ".tmp"
     with open(tmp, "w") as f:
         f.write("%d\n" % server.server_address[1])
