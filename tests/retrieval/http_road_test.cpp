@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 #include "http_download.h"
 #include "http_retrieval.h"
@@ -174,6 +175,25 @@ TEST_F(HttpRoad, AWrongProxyPasswordFailsTheTransfer) {
   EXPECT_TRUE(AnyLineStartsWith(sandbox_, "Error Downloading !! : the credentials were refused"));
   EXPECT_TRUE(Logged(sandbox_, "HTTP_GET_FILE: unable to get file " + Url("/download/tsc.asp")));
   EXPECT_FALSE(test::FileExists(sandbox_.File("TSCReadme.htm")));
+}
+
+TEST_F(HttpRoad, AStopRequestEndsAStalledTransfer) {
+  Handle stop(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  HANDLE raw = stop.get();
+  TransferLimits limits;  // the service's 60 s
+  limits.stop_event = [raw] { return raw; };
+  UseTransferComponentsForTesting(nullptr, NewWinInetHttpDownloader(limits));
+  Http("DefaultFileToGet", Url("/stall/tsc.zip"));
+  std::thread stopper([raw] {
+    ::Sleep(1000);
+    ::SetEvent(raw);
+  });
+  const ULONGLONG start = ::GetTickCount64();
+  EXPECT_FALSE(HTTP_GET_FILE());
+  stopper.join();
+  EXPECT_LT(::GetTickCount64() - start, 20000u) << "the stop request did not end the transfer";
+  EXPECT_TRUE(Logged(sandbox_, "Error Downloading !! : the transfer was ended by a stop request"));
+  EXPECT_FALSE(test::FileExists(sandbox_.File("tsc.zip")));
 }
 
 // The test CA in the prefix's Root store for as long as this lives.
