@@ -1,7 +1,5 @@
 #include "errors.h"
 
-#include <windows.h>
-
 #include <new>
 
 namespace vorms {
@@ -37,24 +35,6 @@ RuntimeError::RuntimeError(int number, std::string description)
     : std::runtime_error(std::to_string(number) + " " + description),
       number_(number),
       description_(std::move(description)) {}
-
-void RaiseFileError(unsigned long win32_error) {
-  switch (win32_error) {
-    case ERROR_FILE_NOT_FOUND: throw RuntimeError(err::kFileNotFound);
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_DRIVE: throw RuntimeError(err::kPathNotFound);
-    case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-    case ERROR_WRITE_PROTECT: throw RuntimeError(err::kPermissionDenied);
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL: throw RuntimeError(61);
-    case ERROR_TOO_MANY_OPEN_FILES: throw RuntimeError(67);
-    case ERROR_INVALID_NAME:
-    case ERROR_BAD_PATHNAME: throw RuntimeError(52);
-    default: throw RuntimeError(err::kPathFileAccess);
-  }
-}
 
 void IgnoreError(const RuntimeError&) {}
 

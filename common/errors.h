@@ -1,4 +1,5 @@
-// The run-time error model shared by every part of the system: an error carries the
+// The run-time error model shared by every part of the system (plain C++: the parsers of
+// outside input that raise these errors also build natively for fuzzing): an error carries the
 // run-time's number and description, conversions raise it, and procedures trap it in
 // one of two shapes (go on with the next statement, or report and return a neutral
 // result).
@@ -41,10 +42,6 @@ class RuntimeError : public std::runtime_error {
   int number_;
   std::string description_;
 };
-
-// Raises the error for a failed file operation, picking the run-time number from the
-// Win32 error code (access denied -> 70, missing folder -> 76, missing file -> 53, ...).
-[[noreturn]] void RaiseFileError(unsigned long win32_error);
 
 // How a trapped error is reported.
 using ErrorReport = std::function<void(const RuntimeError&)>;

@@ -1,10 +1,14 @@
-// Small questions about files, answered with the run-time's errors.
+// Small questions about files, and file failures turned into the run-time's errors.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 namespace vorms {
+
+// Raises the error for a failed file operation, picking the run-time number from the
+// Win32 error code (access denied -> 70, missing folder -> 76, missing file -> 53, ...).
+[[noreturn]] void RaiseFileError(unsigned long win32_error);
 
 // A file or a folder of that name exists.
 bool PathExists(const std::string& path);

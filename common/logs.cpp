@@ -1,6 +1,7 @@
 #include "logs.h"
 
 #include "datetime.h"
+#include "files.h"
 #include "memory_values.h"
 #include "program.h"
 #include "settings.h"

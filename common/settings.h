@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "ftp_url.h"
+
 namespace vorms {
 
 // Program folder + "\plomenk.ini".
@@ -128,10 +130,5 @@ void SetStartActions(int16_t value);
 // The debug switch with its own trap: any error gives 1 (debug on); Vorms also writes
 // the event line "GET_DEBUG_MODE: Error <n> <description>: 2".
 int16_t GET_DEBUG_MODE();
-
-// Split of the FTP folder URL: drop the 6-character scheme prefix, then the host runs to
-// the first "/" and the folder follows it. The host split raises 5 when there is no "/".
-std::string FtpServerFromUrl(std::string_view url);
-std::string FtpFolderFromUrl(std::string_view url);
 
 }  // namespace vorms

@@ -82,6 +82,11 @@ DWORD CurrentServiceState() {
   return g_service.status.dwCurrentState;
 }
 
+SERVICE_STATUS CurrentServiceStatus() {
+  std::lock_guard<std::mutex> lock(g_service.status_lock);
+  return g_service.status;
+}
+
 HANDLE StopEvent() { return g_service.events.stop; }
 
 bool StopRequested() {

@@ -16,6 +16,7 @@ void RunService();
 // Stores state (unless 0) as the current state and reports the status record.
 void ReportServiceState(DWORD state);
 DWORD CurrentServiceState();
+SERVICE_STATUS CurrentServiceStatus();
 
 // Set once the service manager has asked the service to stop; work that may take long
 // (a transfer, a child process) waits on it too, so that a stop ends it. Null outside a

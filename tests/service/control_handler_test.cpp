@@ -34,6 +34,23 @@ TEST_F(ControlHandler, StopAndShutdownReportStopPendingAndAskTheLoopToEnd) {
   }
 }
 
+// A stop waits for a running check to end: the manager is told how long to wait, and
+// the check point starts at 1 so that its progress can be shown; stopped clears both.
+TEST_F(ControlHandler, StopPendingCarriesAWaitHintAndACheckPoint) {
+  ServiceControlHandler(SERVICE_CONTROL_STOP);
+  SERVICE_STATUS status = CurrentServiceStatus();
+  EXPECT_EQ(status.dwCheckPoint, 1u);
+  EXPECT_GT(status.dwWaitHint, 0u);
+  EXPECT_TRUE(StopRequested());
+  ServiceControlHandler(SERVICE_CONTROL_STOP);  // asked again: the progress is not reset
+  EXPECT_EQ(CurrentServiceStatus().dwCheckPoint, 1u);
+
+  ReportServiceState(SERVICE_STOPPED);
+  status = CurrentServiceStatus();
+  EXPECT_EQ(status.dwCheckPoint, 0u);
+  EXPECT_EQ(status.dwWaitHint, 0u);
+}
+
 TEST_F(ControlHandler, OtherControlsReReportTheCurrentState) {
   for (DWORD control : {DWORD{SERVICE_CONTROL_INTERROGATE}, DWORD{SERVICE_CONTROL_PAUSE}, DWORD{128}}) {
     SCOPED_TRACE(control);

@@ -1,8 +1,12 @@
 // The real service, installed and run by Wine's service manager from a program folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "handles.h"
+#include "service_core_fixture.h"
 #include "settings.h"
+#include "tavelund_fixture.h"
 #include "test_support.h"
 
 namespace vorms {
@@ -85,12 +89,7 @@ class ProgramFolder {
   std::string exe_;
 };
 
-// Strips the leading "yyyy-mm-dd hh:mm:ss " of journal lines.
-std::vector<std::string> Events(const std::string& path) {
-  std::vector<std::string> lines = ReadLines(path);
-  for (auto& line : lines) line = line.size() > 20 ? line.substr(20) : line;
-  return lines;
-}
+using test::Events;
 
 class InstalledService : public testing::Test {
  protected:
@@ -167,16 +166,36 @@ class RunningService : public InstalledService {
   void SetUp() override {
     InstalledService::SetUp();
     WriteSetting("Service", "DebugMode", "1", folder_.File("plomenk.ini"));
+    WriteSetting("LOGS", "Enable", "1", folder_.File("plomenk.ini"));
+    // Present from the start, so that the flags' getters do not change the file's size.
+    WriteSetting("Service", "ReloadParameters", "0", folder_.File("plomenk.ini"));
+    WriteSetting("Service", "StartActions", "0", folder_.File("plomenk.ini"));
+    Prepare();
     ASSERT_EQ(folder_.Run("/i").exit_code, 0u);
     ASSERT_TRUE(::StartServiceA(OpenVorms().get(), 0, nullptr)) << ::GetLastError();
     ASSERT_TRUE(WaitForState(SERVICE_RUNNING));
     process_.reset(::OpenProcess(SYNCHRONIZE, FALSE, QueryStatus().dwProcessId));
   }
+  virtual void Prepare() {}
   bool ProcessEnded() const {
     return process_ && ::WaitForSingleObject(process_.get(), 30000) == WAIT_OBJECT_0;
   }
+  std::string Ini() const { return folder_.File("plomenk.ini"); }
+  // Waits until the journal holds the line; the journal from that line on.
+  std::vector<std::string> JournalFrom(const std::string& line) const {
+    std::vector<std::string> from;
+    test::WaitFor([&] {
+      const auto events = Events(folder_.File("events.log"));
+      auto at = std::find(events.begin(), events.end(), line);
+      from.assign(at, events.end());
+      return at != events.end();
+    });
+    return from;
+  }
+  void ClearJournal() const { ::DeleteFileA(folder_.File("events.log").c_str()); }
 
   ProgramFolder folder_;
+  test::ServerRecord record_;
   Handle process_;
 };
 
@@ -190,11 +209,10 @@ TEST_F(RunningService, StartsTicksAnswersControlsAndStops) {
   EXPECT_NE(test::ReadFile(folder_.File("VORMS_DEBUG.log")).find("]Loading: Invoking Start Service function"),
             std::string::npos);
 
-  // The first tick finds no next run time stored, so the run is due and the next one
-  // is stored an interval ahead.
-  const std::string ini = folder_.File("plomenk.ini");
-  ASSERT_TRUE(test::WaitFor([&] { return !ReadSetting("SERVICE", "ScheduleTimeExecute", ini).empty(); }));
-  EXPECT_EQ(ReadSetting("SERVICE", "SchedulePoolMinutes", ini), "60");
+  // The settings were loaded before the service host started: the next run lies an
+  // interval ahead, so the service does not check at start-up on its own.
+  EXPECT_FALSE(ReadSetting("SERVICE", "ScheduleTimeExecute", Ini()).empty());
+  EXPECT_EQ(ReadSetting("SERVICE", "SchedulePoolMinutes", Ini()), "60");
 
   SERVICE_STATUS status{};
   ASSERT_TRUE(::ControlService(OpenVorms().get(), SERVICE_CONTROL_INTERROGATE, &status));
@@ -217,6 +235,65 @@ TEST_F(RunningService, RemoveStopsTheRunningServiceAndDeletesIt) {
   EXPECT_EQ(removed.error, "Success uninstall the service \r\n");
   EXPECT_TRUE(ProcessEnded());
   EXPECT_TRUE(test::WaitFor([] { return !ServiceExists(); }));
+}
+
+TEST_F(RunningService, ChecksWhenTheConsoleAsksAndReloadsWhenItAsks) {
+  const std::string root = folder_.File("PCCSRV");
+  EXPECT_FALSE(JournalFrom("LoadValues: OfficeScan Server Root=" + root).empty());
+
+  ClearJournal();
+  WriteSetting("Service", "StartActions", "1", Ini());
+  const auto check = JournalFrom("Timer1: User has activate the Check Now function");
+  ASSERT_GE(check.size(), 3u) << "the check-now request reached the service";
+  EXPECT_EQ(check[1], "Launch: Launch Function starting");
+  EXPECT_EQ(check[2], "Launch: HTTP Protocol=0");
+  EXPECT_EQ(ReadSetting("Service", "StartActions", Ini()), "0");
+
+  ClearJournal();
+  WriteSetting("Service", "ReloadParameters", "1", Ini());
+  EXPECT_FALSE(JournalFrom("LoadValues: OfficeScan Server Root=" + root).empty());
+  EXPECT_TRUE(test::WaitFor([&] { return ReadSetting("Service", "ReloadParameters", Ini()) == "0"; }));
+  EXPECT_EQ(QueryStatus().dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
+}
+
+TEST_F(RunningService, ASettingsFileDeletedWhileRunningIsRecreatedAndReloaded) {
+  ASSERT_FALSE(JournalFrom("Loading: Initialize...").empty());
+  ClearJournal();
+  ASSERT_TRUE(::DeleteFileA(Ini().c_str()));
+  const auto reload = JournalFrom("Timer1: Config File is changed");
+  ASSERT_GE(reload.size(), 2u);
+  EXPECT_EQ(reload[1].rfind("LoadValues: OfficeScan Server Root=", 0), 0u);
+  EXPECT_TRUE(test::FileExists(Ini()));
+}
+
+class ServiceWithServerRecord : public RunningService {
+ protected:
+  void Prepare() override { record_.SetLocalPath(folder_.File("OfficeScan\\PCCSRV\\")); }
+};
+
+TEST_F(ServiceWithServerRecord, FindsTheRootInTheServersRecordAndCreatesIt) {
+  const std::string root = folder_.File("OfficeScan\\PCCSRV");
+  EXPECT_FALSE(JournalFrom("LoadValues: OfficeScan Server Root=" + root).empty());
+  EXPECT_EQ(ReadSetting("OFFICESCAN", "ProgramDirectory", Ini()), root);
+  EXPECT_TRUE(test::FileExists(root));
+}
+
+class ServiceWithoutRegistryLibrary : public RunningService {
+ protected:
+  void Prepare() override { ASSERT_EQ(test::UnregisterLibrary(), 0u); }
+  void TearDown() override {
+    RunningService::TearDown();
+    test::RegisterLibrary();
+  }
+};
+
+TEST_F(ServiceWithoutRegistryLibrary, ReportsTheMissingLibraryAndKeepsRunning) {
+  const auto load =
+      JournalFrom("GET_OFFICESCAN_HTTP_FOLDER: Error 429 ActiveX component can't create object: 2");
+  ASSERT_GE(load.size(), 2u);
+  EXPECT_EQ(load[1], "LoadValues: OfficeScan Server Root=");
+  ::Sleep(1500);
+  EXPECT_EQ(QueryStatus().dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
 }
 
 }  // namespace

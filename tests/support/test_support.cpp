@@ -144,7 +144,7 @@ ProcessResult RunProcess(const std::string& command_line, DWORD timeout_ms) {
   PROCESS_INFORMATION pi{};
   std::string line = command_line;
   if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
-    throw std::runtime_error("cannot start " + command_line);
+    throw std::runtime_error("cannot start " + command_line + " (error " + std::to_string(::GetLastError()) + ")");
   }
   Handle process(pi.hProcess), thread(pi.hThread);
   out_write.reset();
@@ -174,7 +174,7 @@ BackgroundProcess::BackgroundProcess(const std::string& command_line) {
   std::string line = command_line;
   if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                         &pi)) {
-    throw std::runtime_error("cannot start " + command_line);
+    throw std::runtime_error("cannot start " + command_line + " (error " + std::to_string(::GetLastError()) + ")");
   }
   process_.reset(pi.hProcess);
   Handle thread(pi.hThread);
