@@ -154,6 +154,14 @@ std::string BoundaryFor(const std::string& text_part, std::string_view message_i
   return boundary;
 }
 
+// Day of the week of a calendar date (Sakamoto's method), 0 for Sunday.
+int Weekday(int year, int month, int day) {
+  static constexpr int kOffsets[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
+  if (month < 3) year -= 1;
+  return (year + year / 4 - year / 100 + year / 400 + kOffsets[(month + 11) % 12] + day) % 7;
+}
+
+constexpr const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                    "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
@@ -200,7 +208,7 @@ std::string MailDate(const DateTime& local, int utc_offset_minutes) {
   const int offset = std::abs(utc_offset_minutes);
   char text[64];
   std::snprintf(text, sizeof text, "%s, %d %s %04d %02d:%02d:%02d %c%02d%02d",
-                WeekdayName(local).substr(0, 3).c_str(), local.day, kMonths[month], local.year,
+                kDays[Weekday(local.year, month + 1, local.day)], local.day, kMonths[month], local.year,
                 local.hour, local.minute, local.second, utc_offset_minutes < 0 ? '-' : '+',
                 offset / 60, offset % 60);
   return text;

@@ -13,13 +13,12 @@
 #include "datetime.h"
 #include "handles.h"
 #include "mime.h"
+#include "smtp_reply.h"
 
 namespace vorms::mail {
 namespace {
 
 constexpr DWORD kWaitSliceMs = 50;              // how often a wait looks at the stop event
-constexpr std::size_t kMaxReplyLine = 4096;     // far above the protocol's 512
-constexpr std::size_t kMaxReply = 64 * 1024;
 constexpr uint64_t kMaxAttachment = 64ull << 20;
 constexpr std::size_t kSendBlock = 64 * 1024;
 
@@ -115,13 +114,6 @@ std::optional<Endpoint> ParseEndpoint(std::string_view text, uint16_t default_po
 
 bool StopIsSet(HANDLE stop) { return stop != nullptr && ::WaitForSingleObject(stop, 0) == WAIT_OBJECT_0; }
 
-struct Reply {
-  int code = 0;
-  std::string text;  // every line of the reply, joined by blanks
-
-  std::string Shown() const { return std::to_string(code) + (text.empty() ? "" : " " + text); }
-};
-
 // One SMTP conversation on a connected socket.
 class Session {
  public:
@@ -147,24 +139,24 @@ class Session {
   }
 
   Reply ReadReply(const char* waiting_for) {
+    // The time limit is for the whole reply, not per byte: a trickling server ends too.
     const ULONGLONG deadline = ::GetTickCount64() + server_.reply_timeout_ms;
+    const std::string what = std::string("the reply to ") + waiting_for;
     Reply reply;
-    std::size_t total = 0;
     for (;;) {
-      std::string line = ReadLine(deadline, waiting_for);
-      total += line.size();
-      if (total > kMaxReply) throw Failure{"The server's reply to " + std::string(waiting_for) + " is too long"};
-      if (line.size() < 3 || !std::all_of(line.begin(), line.begin() + 3, [](char c) { return c >= '0' && c <= '9'; }) ||
-          (line.size() > 3 && line[3] != ' ' && line[3] != '-')) {
-        throw Failure{"The server's reply to " + std::string(waiting_for) + " is not SMTP: " + line.substr(0, 80)};
+      switch (TakeReply(buffer_, &reply)) {
+        case ReplyState::Complete:
+          Status("< " + reply.Shown());
+          return reply;
+        case ReplyState::Malformed:
+          throw Failure{"The server's reply to " + std::string(waiting_for) + " is not SMTP: " + reply.text};
+        case ReplyState::TooLong:
+          throw Failure{"The server's reply to " + std::string(waiting_for) + " is too long"};
+        case ReplyState::NeedMore:
+          Receive(deadline, what);
+          break;
       }
-      reply.code = std::stoi(line.substr(0, 3));
-      std::string text = line.size() > 4 ? line.substr(4) : std::string();
-      if (!text.empty()) reply.text += (reply.text.empty() ? "" : " ") + text;
-      if (line.size() == 3 || line[3] == ' ') break;
     }
-    Status("< " + reply.Shown());
-    return reply;
   }
 
   void SendAll(std::string_view data) {
@@ -251,32 +243,22 @@ class Session {
     }
   }
 
-  // One reply line without its line end.
-  std::string ReadLine(ULONGLONG deadline, const char* waiting_for) {
+  // Appends what the server sent next to the buffer.
+  void Receive(ULONGLONG deadline, const std::string& what) {
     for (;;) {
-      std::size_t end = buffer_.find('\n');
-      if (end != std::string::npos) {
-        std::string line = buffer_.substr(0, end);
-        buffer_.erase(0, end + 1);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.size() > kMaxReplyLine) break;
-        return line;
-      }
-      if (buffer_.size() > kMaxReplyLine) break;
-      // The time limit is for the whole reply, not per byte: a trickling server ends too.
-      WaitFor(false, deadline, std::string("the reply to ") + waiting_for);
+      WaitFor(false, deadline, what);
       char chunk[2048];
       int got = ::recv(socket_.get(), chunk, sizeof chunk, 0);
-      if (got == 0) throw Failure{"The server closed the connection while we waited for the reply to " + std::string(waiting_for)};
-      if (got == SOCKET_ERROR) {
-        int code = ::WSAGetLastError();
-        if (code == WSAEWOULDBLOCK) continue;
-        throw Failure{"The connection to " + where_ + " failed while we waited for the reply to " +
-                      std::string(waiting_for) + ": " + WithCode(SocketErrorText(code), code)};
+      if (got == 0) throw Failure{"The server closed the connection while we waited for " + what};
+      if (got > 0) {
+        buffer_.append(chunk, static_cast<std::size_t>(got));
+        return;
       }
-      buffer_.append(chunk, static_cast<std::size_t>(got));
+      int code = ::WSAGetLastError();
+      if (code == WSAEWOULDBLOCK) continue;
+      throw Failure{"The connection to " + where_ + " failed while we waited for " + what + ": " +
+                    WithCode(SocketErrorText(code), code)};
     }
-    throw Failure{"The server's reply to " + std::string(waiting_for) + " has a line that is too long"};
   }
 
   const SmtpServer& server_;

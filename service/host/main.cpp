@@ -2,13 +2,18 @@
 #include <windows.h>
 
 #include "check_chain.h"
+#include "command_runner.h"
 #include "com_objects.h"
 #include "ftp_retrieval.h"
 #include "http_retrieval.h"
 #include "program.h"
 #include "schedule.h"
+#include "service_control.h"
 #include "service_window.h"
+#include "smtp_notify.h"
 #include "startup.h"
+#include "tsc_update.h"
+#include "version_probe.h"
 
 namespace {
 
@@ -17,6 +22,12 @@ vorms::CheckChain ServiceCheckChain() {
   vorms::CheckChain chain;
   chain.HTTP_GET_FILE = vorms::HTTP_GET_FILE;
   chain.StartFTP = vorms::StartFTP;
+  chain.IsIsUpdateOfficescan = vorms::IsIsUpdateOfficescan;
+  chain.UpdateTSC = vorms::UpdateTSC;
+  chain.ApplyTmTouch = vorms::ApplyTmTouch;
+  chain.SMTP_Notify = [] {
+    return vorms::SMTP_Notify({vorms::GetTscListing, vorms::PackFiles, vorms::StopEvent});
+  };
   return chain;
 }
 
@@ -26,6 +37,7 @@ int main() {
   vorms::SetRunningProgram(vorms::Program::Vorms);
   vorms::ComApartment com;  // the libraries are created on this thread
   vorms::SetCheckChain(ServiceCheckChain());
+  vorms::SetStopEventSource(vorms::StopEvent);  // a stop ends a running tool
   vorms::ServiceWindow window;
   vorms::SetCountdownWindow(window.get());
   // The service has reported stopped by the time start-up returns: ending the process

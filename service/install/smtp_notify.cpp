@@ -5,9 +5,9 @@
 #include "errors.h"
 #include "logs.h"
 #include "program.h"
-#include "service_control.h"
 #include "settings.h"
 #include "smtp_client.h"
+#include "zip_files.h"
 
 namespace vorms {
 namespace {
@@ -46,7 +46,7 @@ bool SendNotification(const NotifySources& sources) {
 
   mail::SmtpServer server;
   server.host = smtp::SERVER();
-  server.stop = StopEvent();  // a stop request must not wait for a slow server
+  server.stop = sources.stop_event ? sources.stop_event() : nullptr;  // never wait out a slow server
   server.status = [](const std::string& text) { WriteLog("poSendMail_Status: " + text, 2); };
   const mail::SendOutcome outcome = mail::SendMail(server, message);
   if (outcome.sent()) {
@@ -64,6 +64,10 @@ bool SendNotification(const NotifySources& sources) {
 }
 
 }  // namespace
+
+bool PackFiles(const std::string& folder, const std::vector<std::string>& names, const std::string& zip_path) {
+  return zip::ZipFiles(folder, names, zip_path);
+}
 
 bool SMTP_Notify(const NotifySources& sources) {
   return ReturnOnError(false, [&] { return SendNotification(sources); }, LogError("SMTP_Notify: Error "));

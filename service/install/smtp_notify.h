@@ -2,11 +2,16 @@
 // its two files zipped as "tsc_smtp.zip".
 #pragma once
 
+#include <windows.h>
+
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace vorms {
+
+// The zip component's pack: every named file or nothing.
+bool PackFiles(const std::string& folder, const std::vector<std::string>& names, const std::string& zip_path);
 
 // What the mail takes from the other installation steps.
 struct NotifySources {
@@ -15,7 +20,9 @@ struct NotifySources {
   // Packs the named files of a folder into a zip file; true only when it was written whole.
   std::function<bool(const std::string& folder, const std::vector<std::string>& names,
                      const std::string& zip_path)>
-      pack;
+      pack = PackFiles;
+  // The service's stop event (StopEvent): a stop request ends the session. None: no stop.
+  HANDLE (*stop_event)() = nullptr;
 };
 
 // Mails the listing to [SMTP] To when [SMTP] Enable is on. True only when the server

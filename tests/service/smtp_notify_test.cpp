@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "errors.h"
+#include "handles.h"
 #include "memory_values.h"
 #include "settings.h"
 #include "smtp_notify.h"
@@ -63,6 +64,23 @@ TEST_F(SmtpNotifyTest, MailsTheListingUnderTheNewVersionsSubject) {
   EXPECT_EQ(received.File("body.txt"), kListing);
   EXPECT_EQ(received.File("from_address.txt"), "vorms@server.test");
   EXPECT_NE(DebugLog().find("poSendMail_Status: < 250"), std::string::npos);
+  // The attachment is a zip that Python's zipfile checks and unpacks on the server side.
+  EXPECT_TRUE(received.Has("attachment\\tsc_smtp.zip"));
+  EXPECT_EQ(received.File("zip_ok.txt"), "1");
+  EXPECT_EQ(received.File("zip\\tsc.exe"), "MZ stand-in tool");
+  EXPECT_EQ(received.File("zip\\tsc.ptn"), "pattern 617");
+}
+
+TEST_F(SmtpNotifyTest, GoesWithoutAttachmentWhenPackingFails) {
+  Set("SMTP", "Enable", "1");
+  Set("SMTP", "SERVER", SmtpAddress("normal"));
+  test::WriteFile(sandbox_.File("tsc_smtp.zip"), "an archive left by an earlier mail");
+  ::DeleteFileA(sandbox_.File("temp\\tsc.ptn").c_str());
+  EXPECT_TRUE(SMTP_Notify(Sources()));
+  const ReceivedMail received = test::WaitForMail(to_);
+  EXPECT_EQ(received.File("body.txt"), kListing);
+  EXPECT_FALSE(received.Has("attachment"));
+  EXPECT_FALSE(test::FileExists(sandbox_.File("tsc_smtp.zip")));
 }
 
 TEST_F(SmtpNotifyTest, SendsNothingWhenOffOrWithoutAServer) {
@@ -96,26 +114,43 @@ TEST_F(SmtpNotifyTest, SendsNothingWhenOffOrWithoutAServer) {
 TEST_F(SmtpNotifyTest, AFailedSessionIsNeverReportedAsSuccess) {
   struct Case {
     const char* server;
+    std::string to;
     const char* line_start;
     const char* debug_part;
   };
   const Case cases[] = {
-      {"refused", "SMTP_Notify: error connecting !", "connection refused"},
-      {"reject_rcpt", "Error sending eMailThe server refused the recipient", "550 5.1.1"},
-      {"drop_data", "Error sending eMailThe server closed the connection", "DATA"},
+      {"refused", to_, "SMTP_Notify: error connecting !", "connection refused"},
+      {"reject_rcpt", to_, "Error sending eMailThe server refused the recipient", "550 5.1.1"},
+      {"drop_data", to_, "Error sending eMailThe server closed the connection", "DATA"},
+      {"normal", "   ", "Error sending eMailThe recipient address is empty", nullptr},
   };
   Set("SMTP", "Enable", "1");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.server);
     ::DeleteFileA(sandbox_.File("vorms.log").c_str());
     Set("SMTP", "SERVER", SmtpAddress(c.server));
+    Set("SMTP", "To", c.to);
     EXPECT_FALSE(SMTP_Notify(Sources()));
     const std::vector<std::string> lines = LogLines();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].rfind(c.line_start, 0), 0u) << lines[0];
-    EXPECT_NE(DebugLog().find(c.debug_part), std::string::npos);
+    if (c.debug_part) EXPECT_NE(DebugLog().find(c.debug_part), std::string::npos);
   }
   EXPECT_FALSE(test::AnyMailTo(to_));
+}
+
+HANDLE g_stop = nullptr;
+
+TEST_F(SmtpNotifyTest, TheServicesStopEndsASessionWithASilentServer) {
+  Handle stop(::CreateEventA(nullptr, TRUE, TRUE, nullptr));
+  g_stop = stop.get();
+  Set("SMTP", "Enable", "1");
+  Set("SMTP", "SERVER", SmtpAddress("silent"));
+  NotifySources sources = Sources();
+  sources.stop_event = [] { return g_stop; };
+  EXPECT_FALSE(SMTP_Notify(sources));
+  EXPECT_EQ(LogLines(), std::vector<std::string>{"SMTP_Notify: error connecting !"});
+  EXPECT_NE(DebugLog().find("stop request"), std::string::npos);
 }
 
 TEST_F(SmtpNotifyTest, AListingThatFailsIsTrappedAndNothingIsSent) {

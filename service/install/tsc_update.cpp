@@ -1,0 +1,151 @@
+#include "tsc_update.h"
+
+#include <windows.h>
+
+#include "conversions.h"
+#include "errors.h"
+#include "file_system_calls.h"
+#include "files.h"
+#include "logs.h"
+#include "memory_values.h"
+#include "package_store.h"
+#include "server_folders.h"
+#include "settings.h"
+#include "version_probe.h"
+
+namespace vorms {
+namespace {
+
+constexpr char kDecision[] = "IsIsUpdateOfficescan: ";
+constexpr char kNewSuffix[] = ".vorms-new";
+
+std::string Admin(const std::string& name) { return memory::GetOfficeScanRoot() + "\\ADMIN\\" + name; }
+std::string Unpacked(const std::string& name) { return UnpackFolder() + "\\" + name; }
+
+std::string OrZero(std::string text) { return text.empty() ? "0" : text; }
+
+bool Greater(const std::string& a, const std::string& b) { return CompareText(a, b) > 0; }
+
+// An overflow is logged and the decision goes on; any other error ends it.
+void OverflowResumes(const std::function<void()>& statement) {
+  try {
+    statement();
+  } catch (const RuntimeError& e) {
+    if (e.number() != err::kOverflow) throw;
+    WriteLog(std::string(kDecision) + "Buffer over !!..But continue processing..", 1);
+  }
+}
+
+std::string FoundName(const std::string& path) {
+  WIN32_FIND_DATAA found;
+  FindHandle find(::FindFirstFileA(path.c_str(), &found));
+  return find ? std::string(found.cFileName) : std::string();
+}
+
+bool Decide() {
+  bool flushed = false;
+  try {
+    flushed = FlushLocalValue();
+  } catch (const RuntimeError& e) {
+    if (e.number() != err::kOverflow) throw;
+    WriteLog(std::string(kDecision) + "Buffer over !!..But continue processing..", 1);
+    return false;
+  }
+  if (!flushed) return false;
+  WriteLog(std::string(kDecision) + "Testing OfficeScan/VORMS versions", 1);
+  OverflowResumes([] { verifRoot(memory::GetOfficeScanRoot() + "\\ADMIN"); });
+  OverflowResumes([] { verifRoot(memory::GetOfficeScanRoot() + "\\Download"); });
+  WriteLog(std::string(kDecision) + "All path are verified", 2);
+  std::string mine;
+  OverflowResumes([&] { mine = tsc::Version() + tsc::Pattern(); });
+  WriteLog(std::string(kDecision) + "FinalMyVersion=[" + mine + "]", 2);
+  const std::string installed = Admin("tsc.exe");
+  const std::string found = FoundName(installed);
+  WriteLog(kDecision + installed + "=[" + found + "]", 2);
+  if (found.empty()) {
+    WriteLog(std::string(kDecision) + "OK, Ready to Update", 2);
+    return true;
+  }
+  WriteLog(std::string(kDecision) + "Ok heh ! is IsIsUpdateOfficescan=False, look the pattern File and version !", 2);
+  std::string server;
+  OverflowResumes([&] { server = FileVersionDigits(installed) + GET_TSC_PATTERN_VERSION_FROM_DOS(installed); });
+  WriteLog(std::string(kDecision) + "OfficScan Version=[" + server + "]", 1);
+  WriteLog(std::string(kDecision) + "VORMS Version=[" + mine + "]", 1);
+  return CompareText(server, mine) < 0;
+}
+
+// Writes the new file beside the target in the same folder and puts it in the target's
+// place in one step: the installed file is either the old one or the new one, whole.
+void InstallFile(const std::string& from, const std::string& to) {
+  if (!PathExists(from)) throw RuntimeError(err::kFileNotFound);
+  const DWORD attributes = ::GetFileAttributesA(to.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    throw RuntimeError(err::kPermissionDenied);
+  }
+  const std::string beside = to + kNewSuffix;
+  if (!::CopyFileA(from.c_str(), beside.c_str(), FALSE)) RaiseFileError(::GetLastError());
+  if (!::MoveFileExA(beside.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const DWORD error = ::GetLastError();
+    ::DeleteFileA(beside.c_str());
+    RaiseFileError(error);
+  }
+}
+
+// A missing file is skipped and the next statement runs; other errors end the update.
+void SkipMissingFile(const std::function<void()>& statement) {
+  try {
+    statement();
+  } catch (const RuntimeError& e) {
+    if (e.number() != err::kFileNotFound) throw;
+  }
+}
+
+std::string SizeText(const std::string& path) {
+  return PathExists(path) ? std::to_string(FileLength(path)) : std::string();
+}
+
+bool Update() {
+  std::string downloaded = "0", installed = "0";
+  SkipMissingFile([&] {
+    memory::SetTempToolVersion(OrZero(FileVersionOf(Unpacked("tsc.exe"))));
+    downloaded = memory::GetTempToolVersion();
+  });
+  SkipMissingFile([&] { installed = OrZero(FileVersionOf(Admin("tsc.exe"))); });
+  SkipMissingFile([&] {
+    if (Greater(downloaded, installed)) {
+      WriteLog("UpdateTSC: Update TSC.EXE File", 1);
+      InstallFile(Unpacked("tsc.exe"), Admin("tsc.exe"));
+    }
+  });
+  SkipMissingFile([&] {
+    const std::string new_size = OrZero(SizeText(Unpacked("tsc.ptn")));
+    const std::string old_size = OrZero(SizeText(Admin("tsc.ptn")));
+    if (Greater(new_size, old_size)) InstallFile(Unpacked("tsc.ptn"), Admin("tsc.ptn"));
+  });
+  return true;
+}
+
+}  // namespace
+
+bool IsIsUpdateOfficescan() { return ReturnOnError(false, Decide, LogError(std::string(kDecision) + "Error ")); }
+
+bool UpdateTSC() {
+  return ReturnOnError(false, Update, [](const RuntimeError& e) {
+    const std::string report =
+        "UpdateTSC: Error Updating your serveur : " + std::to_string(e.number()) + " " + e.description();
+    memory::SetUpdateReport(report);
+    WriteLog(report, 1);
+  });
+}
+
+bool ApplyTmTouch() {
+  std::string date;
+  if (ChangeFileDateToNow(Admin("tsc.exe"), date)) {
+    WriteLog("ApplyTmTouch: successfull Change TSC.EXE to " + date, 1);
+  }
+  if (!ChangeFileDateToNow(Admin("tsc.ptn"), date)) return false;
+  WriteLog("ApplyTmTouch: successfull Change TSC.PTN to " + date, 1);
+  return true;
+}
+
+}  // namespace vorms
