@@ -4,6 +4,8 @@
 #include "check_chain.h"
 #include "command_runner.h"
 #include "com_objects.h"
+#include "ftp_retrieval.h"
+#include "http_retrieval.h"
 #include "program.h"
 #include "schedule.h"
 #include "service_control.h"
@@ -18,6 +20,8 @@ namespace {
 // The steps of a check, as far as they are built.
 vorms::CheckChain ServiceCheckChain() {
   vorms::CheckChain chain;
+  chain.HTTP_GET_FILE = vorms::HTTP_GET_FILE;
+  chain.StartFTP = vorms::StartFTP;
   chain.IsIsUpdateOfficescan = vorms::IsIsUpdateOfficescan;
   chain.UpdateTSC = vorms::UpdateTSC;
   chain.ApplyTmTouch = vorms::ApplyTmTouch;

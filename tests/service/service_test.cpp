@@ -170,6 +170,8 @@ class RunningService : public InstalledService {
     // Present from the start, so that the flags' getters do not change the file's size.
     WriteSetting("Service", "ReloadParameters", "0", folder_.File("plomenk.ini"));
     WriteSetting("Service", "StartActions", "0", folder_.File("plomenk.ini"));
+    // A check goes to no vendor server: tests that want a retrieval point it at their own.
+    WriteSetting("FTP", "UseThis", "0", folder_.File("plomenk.ini"));
     Prepare();
     ASSERT_EQ(folder_.Run("/i").exit_code, 0u);
     ASSERT_TRUE(::StartServiceA(OpenVorms().get(), 0, nullptr)) << ::GetLastError();
@@ -294,6 +296,58 @@ TEST_F(ServiceWithoutRegistryLibrary, ReportsTheMissingLibraryAndKeepsRunning) {
   EXPECT_EQ(load[1], "LoadValues: OfficeScan Server Root=");
   ::Sleep(1500);
   EXPECT_EQ(QueryStatus().dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
+}
+
+// A server on 127.0.0.1 that takes connections and never says a word.
+class SilentServer {
+ public:
+  SilentServer() {
+    WSADATA data;
+    ::WSAStartup(MAKEWORD(2, 2), &data);
+    socket_.reset(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(socket_.get(), reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::listen(socket_.get(), 8);
+    int size = sizeof address;
+    ::getsockname(socket_.get(), reinterpret_cast<sockaddr*>(&address), &size);
+    port_ = ntohs(address.sin_port);
+  }
+  ~SilentServer() {
+    socket_.reset();
+    ::WSACleanup();
+  }
+  int port() const { return port_; }
+
+ private:
+  Socket socket_;
+  int port_ = 0;
+};
+
+class ServiceWithStallingFtpServer : public RunningService {
+ protected:
+  void Prepare() override {
+    WriteSetting("FTP", "UseThis", "1", Ini());
+    WriteSetting("FTP", "DefaultFolder",
+                 "ftp://127.0.0.1:" + std::to_string(server_.port()) + "/products/tsc", Ini());
+  }
+  SilentServer server_;
+};
+
+TEST_F(ServiceWithStallingFtpServer, AStopEndsTheRunningTransfer) {
+  WriteSetting("Service", "StartActions", "1", Ini());
+  ASSERT_TRUE(test::WaitFor(
+      [&] { return test::ReadFile(folder_.File("vorms.log")).find("]Open connexion") != std::string::npos; }))
+      << "the check reached the FTP server";
+  ::Sleep(500);
+  SERVICE_STATUS status{};
+  const ULONGLONG asked = ::GetTickCount64();
+  ASSERT_TRUE(::ControlService(OpenVorms().get(), SERVICE_CONTROL_STOP, &status));
+  EXPECT_TRUE(WaitForState(SERVICE_STOPPED));
+  // Far below the 60 s the transfer would otherwise wait for the server.
+  EXPECT_LT(::GetTickCount64() - asked, 15000u);
+  EXPECT_NE(test::ReadFile(folder_.File("vorms.log")).find("]Launch: STARTFTP=False"), std::string::npos);
 }
 
 }  // namespace

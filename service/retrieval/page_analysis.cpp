@@ -1,0 +1,82 @@
+#include "page_analysis.h"
+
+#include <windows.h>
+
+#include "errors.h"
+#include "files.h"
+#include "handles.h"
+#include "logs.h"
+#include "program.h"
+#include "release_page.h"
+#include "settings.h"
+
+namespace vorms {
+namespace {
+
+constexpr char kPageFile[] = "TSCReadme.htm";
+
+void Log(const std::string& line) { WriteLog(line, 1); }
+
+std::string ReadWholeFile(const std::string& path) {
+  FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) RaiseFileError(::GetLastError());
+  std::string text;
+  char buffer[64 * 1024];
+  for (;;) {
+    DWORD got = 0;
+    if (!::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) RaiseFileError(::GetLastError());
+    if (got == 0) return text;
+    text.append(buffer, got);
+  }
+}
+
+bool Analyze(std::string& candidate) {
+  const std::string page = ProgramFile(kPageFile);
+  if (!PathExists(page)) {
+    Log("AnalyzeDownloadedFile: Unable to browse " + page);
+    return false;
+  }
+  Log("AnalyzeDownloadedFile: File size=[" + std::to_string(FileLength(page)) + "]");
+  Log("AnalyzeDownloadedFile: Analyse the file for find string [the latest TSC pattern number is]");
+  std::string text = ReadWholeFile(page);
+  Log("AnalyzeDownloadedFile: Cleanup HTML File )");
+  text = CleanPageMarkup(text);
+  Log("AnalyzeDownloadedFile: Find (DCS) word)");
+  const std::string extract = MarkerExtract(text);
+  text.clear();
+  const std::vector<std::string> pieces = MarkerPieces(extract);
+  Log("AnalyzeDownloadedFile: Cleanup " + extract + " string )");
+  const std::string piece = CleanPatternPiece(pieces);
+  Log("AnalyzeDownloadedFile: Cleanup Found " + piece + " string )");
+  candidate = PatternCandidate(piece, extract);
+  if (IsGreaterPattern(candidate, tsc::Pattern())) {
+    Log("AnalyzeDownloadedFile: New version found pattern " + candidate);
+    return true;
+  }
+  Log("AnalyzeDownloadedFile: No New version found [" + candidate + "]");
+  return false;
+}
+
+}  // namespace
+
+bool AnalyzeDownloadedFile() {
+  std::string candidate;
+  try {
+    return Analyze(candidate);
+  } catch (...) {
+    const RuntimeError e = detail::CurrentError();
+    const std::string error = std::to_string(e.number()) + " " + e.description();
+    ResumeNext([&] {
+      if (e.number() == err::kTypeMismatch) {
+        Log("AnalyzeDownloadedFile: error Understand this file ( " + candidate +
+            "), send this logs to " + kSupportContact + " for get a new version " + error);
+      } else {
+        Log("AnalyzeDownloadedFile: error number " + error);
+      }
+    });
+    return false;
+  }
+}
+
+}  // namespace vorms
