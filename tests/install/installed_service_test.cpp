@@ -6,6 +6,7 @@
 #include "com_client.h"
 #include "handles.h"
 #include "install_fixture.h"
+#include "installed_service.h"
 #include "settings.h"
 #include "zip_files.h"
 
@@ -13,43 +14,18 @@ namespace vorms {
 namespace {
 
 using test::ReadFile;
+using test::RemoveVorms;
 using test::StandIn;
-
-ServiceHandle OpenVorms() {
-  ServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-  return ServiceHandle(::OpenServiceA(manager.get(), "VORMS", SERVICE_ALL_ACCESS));
-}
-
-DWORD State() {
-  SERVICE_STATUS status{};
-  ServiceHandle service = OpenVorms();
-  if (!service || !::QueryServiceStatus(service.get(), &status)) return 0;
-  return status.dwCurrentState;
-}
-
-void RemoveService() {
-  if (!OpenVorms()) return;
-  SERVICE_STATUS status;
-  ::ControlService(OpenVorms().get(), SERVICE_CONTROL_STOP, &status);
-  test::WaitFor([] { return State() == SERVICE_STOPPED; }, 30000);
-  ::DeleteService(OpenVorms().get());
-  test::WaitFor([] { return !OpenVorms(); });
-}
-
-std::size_t Count(const std::string& text, const std::string& what) {
-  std::size_t n = 0;
-  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-  return n;
-}
+using test::Count;
 
 class InstalledServiceUpdate : public testing::Test {
  protected:
   void SetUp() override {
-    RemoveService();
+    RemoveVorms();
     ASSERT_EQ(test::Regsvr32("/s", test::BuildFolder() + "\\Ostrilen.dll"), 0u);
   }
   void TearDown() override {
-    RemoveService();
+    RemoveVorms();
     test::Regsvr32("/s /u", test::BuildFolder() + "\\Ostrilen.dll");
   }
   std::string File(const std::string& name) const { return folder_.File(name); }
@@ -72,11 +48,8 @@ TEST_F(InstalledServiceUpdate, CheckNowInstallsThePackageOnceAndStampsIt) {
   test::CopyFileTo(StandIn("1.0.0.1100", "620"), File("package\\tsc.exe"));
   test::WriteFile(File("package\\tsc.ptn"), std::string(50000, 'p'));
   ASSERT_TRUE(zip::ZipFiles(File("package"), {"tsc.exe", "tsc.ptn"}, File("tsc_1100.zip")));
-  test::CopyFileTo(test::BuildFolder() + "\\vorms.exe", File("vorms.exe"));
 
-  ASSERT_EQ(test::RunProcess("\"" + File("vorms.exe") + "\" /i").exit_code, 0u);
-  ASSERT_TRUE(::StartServiceA(OpenVorms().get(), 0, nullptr)) << ::GetLastError();
-  ASSERT_TRUE(test::WaitFor([] { return State() == SERVICE_RUNNING; }, 30000));
+  ASSERT_TRUE(test::InstallAndStartVorms(folder_.path())) << ::GetLastError();
 
   CheckNow();
   ASSERT_TRUE(test::WaitFor([&] { return Log().find("ApplyTmTouch: successfull Change TSC.PTN to ") != std::string::npos; },
