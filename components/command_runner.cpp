@@ -4,6 +4,7 @@
 
 #include "errors.h"
 #include "handles.h"
+#include "stop_request.h"
 
 namespace vorms {
 namespace {
@@ -11,10 +12,6 @@ namespace {
 constexpr DWORD kPollMs = 20;
 // After the process ended, how long the pipe may take to show its last bytes or its end.
 constexpr DWORD kFinalReadMs = 1000;
-
-HANDLE (*g_stop_source)() = nullptr;
-
-HANDLE StopSignal() { return g_stop_source ? g_stop_source() : nullptr; }
 
 [[noreturn]] void Fail(const std::string& why) { throw RuntimeError(err::kInternal, why); }
 
@@ -71,8 +68,6 @@ void End(const Child& child) {
 
 }  // namespace
 
-void SetStopEventSource(HANDLE (*source)()) { g_stop_source = source; }
-
 std::string ExecuteCommand(const std::string& command_line, DWORD limit_ms) {
   SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
   Handle read_end, write_end;
@@ -88,7 +83,7 @@ std::string ExecuteCommand(const std::string& command_line, DWORD limit_ms) {
 
   std::string output;
   const ULONGLONG deadline = ::GetTickCount64() + limit_ms;
-  HANDLE stop = StopSignal();
+  HANDLE stop = StopEvent();
   for (;;) {
     Drain(read_end.get(), output);
     if (::WaitForSingleObject(child.process.get(), 0) == WAIT_OBJECT_0) break;

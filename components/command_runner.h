@@ -14,9 +14,6 @@ inline constexpr DWORD kCommandTimeLimitMs = 60000;
 // full pipe nor fills the memory.
 inline constexpr std::size_t kCommandOutputLimit = 1 << 20;
 
-// Where the runner learns of a stop request (the service's stop event); none by default.
-void SetStopEventSource(HANDLE (*source)());
-
 // Runs command_line (e.g. "CMD /C tool /VL") with no window and no input, and returns
 // its output. Raises the run-time error 51 with a description when the process cannot
 // be started, did not end within limit_ms, or a stop was requested; in the last two cases

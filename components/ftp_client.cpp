@@ -111,7 +111,7 @@ class WinInetFtpClient : public FtpClient {
                                                          user.c_str(), password.c_str(),
                                                          INTERNET_SERVICE_FTP, flags, 0));
         },
-        [handles] { handles->CloseAll(); }, limits_.connect_ms, limits_.stop_event);
+        [handles] { handles->CloseAll(); }, limits_.connect_ms);
     if (end != WatchEnd::Finished || !*connection) return 0;
     handles_ = handles;
     connection_ = *connection;
@@ -229,7 +229,7 @@ class WinInetFtpClient : public FtpClient {
   bool Watched(std::function<void(WatchState&)> work) {
     auto handles = handles_;
     WatchEnd end = RunWatched(std::move(work), [handles] { handles->CloseAll(); },
-                              limits_.idle_ms, limits_.stop_event);
+                              limits_.idle_ms);
     if (end == WatchEnd::Finished) return true;
     Disconnect();
     return false;

@@ -199,7 +199,7 @@ class WinInetHttpDownloader : public HttpDownloader {
           RunTransfer(job, *handles, state, *error);
           handles->CloseAll();
         },
-        [handles] { handles->CloseAll(); }, limits_.idle_ms, limits_.stop_event);
+        [handles] { handles->CloseAll(); }, limits_.idle_ms);
     std::string failure = end == WatchEnd::Finished ? *error : WatchEndText(end);
     if (failure.empty()) return;
     ::DeleteFileA(destination_.c_str());

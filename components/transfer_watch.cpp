@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "handles.h"
+#include "stop_request.h"
 
 namespace vorms {
 namespace {
@@ -47,14 +48,14 @@ void InternetHandles::CloseAll() {
 }
 
 WatchEnd RunWatched(std::function<void(WatchState&)> work, std::function<void()> cancel,
-                    DWORD idle_ms, const std::function<HANDLE()>& stop_event) {
+                    DWORD idle_ms) {
   auto run = std::make_shared<WorkerRun>();
   std::thread worker([run, work = std::move(work)] {
     work(run->state);
     ::SetEvent(run->done.get());
   });
 
-  HANDLE stop = stop_event ? stop_event() : nullptr;
+  HANDLE stop = StopEvent();
   HANDLE waits[] = {run->done.get(), stop};
   const DWORD count = stop ? 2 : 1;
   unsigned long long seen = run->state.progress.load();

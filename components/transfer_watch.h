@@ -18,8 +18,6 @@ namespace vorms {
 struct TransferLimits {
   DWORD connect_ms = 60000;  // connecting and logging on
   DWORD idle_ms = 60000;     // a transfer that receives nothing for this long fails
-  // The event that ends a running operation when set (the service's stop); may give null.
-  std::function<HANDLE()> stop_event;
 };
 
 // The WinINet handles of one connection, shared by a worker and its watcher: closing
@@ -47,11 +45,11 @@ struct WatchState {
   std::atomic<bool> abandoned{false};           // the watcher gave up: keep no result
 };
 
-// Runs work on a worker thread; cancel is called once when the stop event is set or
-// progress stands still for idle_ms. Work and cancel must own (by shared pointer or
+// Runs work on a worker thread; cancel is called once when a stop is requested
+// (StopEvent) or progress stands still for idle_ms. Work and cancel must own (by shared pointer or
 // copy) everything they touch, since an abandoned worker outlives this call.
 WatchEnd RunWatched(std::function<void(WatchState&)> work, std::function<void()> cancel,
-                    DWORD idle_ms, const std::function<HANDLE()>& stop_event);
+                    DWORD idle_ms);
 
 // "nothing received for N s" / "ended by a stop request" texts of the two watch ends.
 const char* WatchEndText(WatchEnd end);

@@ -2,13 +2,11 @@
 #include <windows.h>
 
 #include "check_chain.h"
-#include "command_runner.h"
 #include "com_objects.h"
 #include "ftp_retrieval.h"
 #include "http_retrieval.h"
 #include "program.h"
 #include "schedule.h"
-#include "service_control.h"
 #include "service_window.h"
 #include "smtp_notify.h"
 #include "startup.h"
@@ -26,7 +24,7 @@ vorms::CheckChain ServiceCheckChain() {
   chain.UpdateTSC = vorms::UpdateTSC;
   chain.ApplyTmTouch = vorms::ApplyTmTouch;
   chain.SMTP_Notify = [] {
-    return vorms::SMTP_Notify({vorms::GetTscListing, vorms::PackFiles, vorms::StopEvent});
+    return vorms::SMTP_Notify({vorms::GetTscListing, vorms::PackFiles});
   };
   return chain;
 }
@@ -37,7 +35,6 @@ int main() {
   vorms::SetRunningProgram(vorms::Program::Vorms);
   vorms::ComApartment com;  // the libraries are created on this thread
   vorms::SetCheckChain(ServiceCheckChain());
-  vorms::SetStopEventSource(vorms::StopEvent);  // a stop ends a running tool
   vorms::ServiceWindow window;
   vorms::SetCountdownWindow(window.get());
   // The service has reported stopped by the time start-up returns: ending the process

@@ -87,14 +87,11 @@ SERVICE_STATUS CurrentServiceStatus() {
   return g_service.status;
 }
 
-HANDLE StopEvent() { return g_service.events.stop; }
 
-bool StopRequested() {
-  HANDLE stop = StopEvent();
-  return stop != nullptr && ::WaitForSingleObject(stop, 0) == WAIT_OBJECT_0;
+void UseServiceEvents(const ServiceEvents& events) {
+  g_service.events = events;
+  SetStopEvent(events.stop);
 }
-
-void UseServiceEvents(const ServiceEvents& events) { g_service.events = events; }
 
 void WINAPI ServiceMain(DWORD, LPSTR*) {
   {

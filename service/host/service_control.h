@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "stop_request.h"  // the stop event the host hands to long work
+
 namespace vorms {
 
 inline constexpr char kServiceName[] = "VORMS";
@@ -18,11 +20,6 @@ void ReportServiceState(DWORD state);
 DWORD CurrentServiceState();
 SERVICE_STATUS CurrentServiceStatus();
 
-// Set once the service manager has asked the service to stop; work that may take long
-// (a transfer, a child process) waits on it too, so that a stop ends it. Null outside a
-// service run.
-HANDLE StopEvent();
-bool StopRequested();
 
 // The events that the entry point and the control handler signal; RunService makes them.
 struct ServiceEvents {

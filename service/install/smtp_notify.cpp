@@ -7,6 +7,7 @@
 #include "program.h"
 #include "settings.h"
 #include "smtp_client.h"
+#include "stop_request.h"
 #include "zip_files.h"
 
 namespace vorms {
@@ -46,7 +47,7 @@ bool SendNotification(const NotifySources& sources) {
 
   mail::SmtpServer server;
   server.host = smtp::SERVER();
-  server.stop = sources.stop_event ? sources.stop_event() : nullptr;  // never wait out a slow server
+  server.stop = StopEvent();  // never wait out a slow server when the service stops
   server.status = [](const std::string& text) { WriteLog("poSendMail_Status: " + text, 2); };
   const mail::SendOutcome outcome = mail::SendMail(server, message);
   if (outcome.sent()) {

@@ -21,8 +21,6 @@ struct NotifySources {
   std::function<bool(const std::string& folder, const std::vector<std::string>& names,
                      const std::string& zip_path)>
       pack = PackFiles;
-  // The service's stop event (StopEvent): a stop request ends the session. None: no stop.
-  HANDLE (*stop_event)() = nullptr;
 };
 
 // Mails the listing to [SMTP] To when [SMTP] Enable is on. True only when the server

@@ -1,7 +1,6 @@
 #include "retrieval_components.h"
 
 #include "http_retrieval.h"
-#include "service_control.h"
 
 namespace vorms {
 namespace {
@@ -17,7 +16,6 @@ TransferLimits ServiceTransferLimits() {
   TransferLimits limits;
   limits.connect_ms = kTransferLimitMs;
   limits.idle_ms = kTransferLimitMs;
-  limits.stop_event = [] { return StopEvent(); };
   return limits;
 }
 

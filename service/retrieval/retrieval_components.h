@@ -12,7 +12,7 @@ namespace vorms {
 FtpClient& FTP1();
 HttpDownloader& InternetFile1();  // its error event goes to OnDownloadError
 
-// 60 s to connect, 60 s without data, and the service's stop event.
+// 60 s to connect, 60 s without data (a stop request ends any operation).
 TransferLimits ServiceTransferLimits();
 
 // Tests hand in components with their own limits; null goes back to the real ones.

@@ -107,10 +107,8 @@ TEST(CommandRunner, EndsAToolThatOutlivesItsLimit) {
 }
 
 TEST(CommandRunner, AStopRequestEndsTheTool) {
-  static Handle stop(::CreateEventA(nullptr, TRUE, TRUE, nullptr));
-  SetStopEventSource([] { return stop.get(); });
+  test::ScopedStopEvent stop(true);
   EXPECT_THROW(ExecuteCommand("CMD /C " + StandIn("1.0.0.1067", "617") + " /HANG"), RuntimeError);
-  SetStopEventSource(nullptr);
 }
 
 }  // namespace

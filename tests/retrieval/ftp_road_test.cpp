@@ -273,11 +273,9 @@ TEST_F(FtpRoad, ASilentServerFailsWithinTheLimit) {
 }
 
 TEST_F(FtpRoad, AStopRequestEndsTheWait) {
-  Handle stop(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-  TransferLimits limits;  // the service's 60 s
+  test::ScopedStopEvent stop;
   HANDLE raw = stop.get();
-  limits.stop_event = [raw] { return raw; };
-  UseClient(limits);
+  UseClient(TransferLimits{});  // the service's 60 s
   memory::SetFtpServer("127.0.0.1:" + Env("VORMS_SILENT_PORT"));
   std::thread stopper([raw] {
     ::Sleep(500);

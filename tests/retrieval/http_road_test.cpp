@@ -178,11 +178,9 @@ TEST_F(HttpRoad, AWrongProxyPasswordFailsTheTransfer) {
 }
 
 TEST_F(HttpRoad, AStopRequestEndsAStalledTransfer) {
-  Handle stop(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  test::ScopedStopEvent stop;
   HANDLE raw = stop.get();
-  TransferLimits limits;  // the service's 60 s
-  limits.stop_event = [raw] { return raw; };
-  UseTransferComponentsForTesting(nullptr, NewWinInetHttpDownloader(limits));
+  UseTransferComponentsForTesting(nullptr, NewWinInetHttpDownloader(TransferLimits{}));  // 60 s
   Http("DefaultFileToGet", Url("/stall/tsc.zip"));
   std::thread stopper([raw] {
     ::Sleep(1000);

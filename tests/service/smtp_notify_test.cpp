@@ -139,16 +139,11 @@ TEST_F(SmtpNotifyTest, AFailedSessionIsNeverReportedAsSuccess) {
   EXPECT_FALSE(test::AnyMailTo(to_));
 }
 
-HANDLE g_stop = nullptr;
-
 TEST_F(SmtpNotifyTest, TheServicesStopEndsASessionWithASilentServer) {
-  Handle stop(::CreateEventA(nullptr, TRUE, TRUE, nullptr));
-  g_stop = stop.get();
+  test::ScopedStopEvent stop(true);
   Set("SMTP", "Enable", "1");
   Set("SMTP", "SERVER", SmtpAddress("silent"));
-  NotifySources sources = Sources();
-  sources.stop_event = [] { return g_stop; };
-  EXPECT_FALSE(SMTP_Notify(sources));
+  EXPECT_FALSE(SMTP_Notify(Sources()));
   EXPECT_EQ(LogLines(), std::vector<std::string>{"SMTP_Notify: error connecting !"});
   EXPECT_NE(DebugLog().find("stop request"), std::string::npos);
 }

@@ -4,6 +4,7 @@
 
 #include "handles.h"
 #include "memory_values.h"
+#include "stop_request.h"
 
 namespace vorms::test {
 namespace {
@@ -166,6 +167,13 @@ ProcessResult RunProcess(const std::string& command_line, DWORD timeout_ms) {
   ::GetExitCodeProcess(process.get(), &result.exit_code);
   return result;
 }
+
+ScopedStopEvent::ScopedStopEvent(bool set)
+    : event_(::CreateEventA(nullptr, TRUE, set ? TRUE : FALSE, nullptr)) {
+  SetStopEvent(event_.get());
+}
+
+ScopedStopEvent::~ScopedStopEvent() { SetStopEvent(nullptr); }
 
 BackgroundProcess::BackgroundProcess(const std::string& command_line) {
   STARTUPINFOA si{};

@@ -78,6 +78,21 @@ class BackgroundProcess {
   Handle process_;
 };
 
+// An event handed to the code under test as the service's stop request for as long as
+// this lives (set from the start when asked).
+class ScopedStopEvent {
+ public:
+  explicit ScopedStopEvent(bool set = false);
+  ~ScopedStopEvent();
+  ScopedStopEvent(const ScopedStopEvent&) = delete;
+  ScopedStopEvent& operator=(const ScopedStopEvent&) = delete;
+
+  HANDLE get() const { return event_.get(); }
+
+ private:
+  Handle event_;
+};
+
 // Waits until predicate() holds, polling; false when timeout_ms passed first.
 template <typename Predicate>
 bool WaitFor(Predicate predicate, DWORD timeout_ms = 15000) {
