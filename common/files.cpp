@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "errors.h"
+#include "handles.h"
 
 namespace vorms {
 
@@ -35,6 +38,61 @@ uint64_t FileLength(const std::string& path) {
     throw RuntimeError(err::kFileNotFound);
   }
   return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+bool IsFolder(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string FoundFileName(const std::string& path) {
+  WIN32_FIND_DATAA found;
+  FindHandle find(::FindFirstFileA(path.c_str(), &found));
+  return find ? std::string(found.cFileName) : std::string();
+}
+
+std::string ReadWholeFile(const std::string& path, uint64_t limit) {
+  FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) RaiseFileError(::GetLastError());
+  LARGE_INTEGER size;
+  if (!::GetFileSizeEx(file.get(), &size)) RaiseFileError(::GetLastError());
+  if (static_cast<uint64_t>(size.QuadPart) > limit) {
+    throw RuntimeError(err::kOutOfMemory, "larger than " + std::to_string(limit) + " bytes");
+  }
+  std::string data(static_cast<std::size_t>(size.QuadPart), '\0');
+  std::size_t done = 0;
+  while (done < data.size()) {
+    DWORD got = 0;
+    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 20));
+    if (!::ReadFile(file.get(), data.data() + done, want, &got, nullptr)) RaiseFileError(::GetLastError());
+    if (got == 0) throw RuntimeError(err::kPathFileAccess, "became shorter while it was read");
+    done += got;
+  }
+  return data;
+}
+
+void RemoveTree(const std::string& path) {
+  if (!IsFolder(path)) {
+    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileA(path.c_str());
+    return;
+  }
+  WIN32_FIND_DATAA found;
+  FindHandle find(::FindFirstFileA((path + "\\*").c_str(), &found));
+  if (find) {
+    do {
+      const std::string name = found.cFileName;
+      if (name != "." && name != "..") RemoveTree(path + "\\" + name);
+    } while (::FindNextFileA(find.get(), &found));
+  }
+  find.reset();
+  ::RemoveDirectoryA(path.c_str());
+}
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
 }  // namespace vorms

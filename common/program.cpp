@@ -1,15 +1,12 @@
 #include "program.h"
 
+#include "files.h"
+
 namespace vorms {
 namespace {
 
 Program g_program = Program::Vorms;
 std::string g_folder_override;
-
-std::string FolderOf(const std::string& path) {
-  std::size_t slash = path.find_last_of("\\/");
-  return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
 
 }  // namespace
 

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "datetime.h"
+#include "errors.h"
+#include "files.h"
 #include "handles.h"
 #include "mime.h"
 #include "smtp_reply.h"
@@ -318,25 +320,11 @@ std::string FileNameOf(const std::string& path) {
 }
 
 std::string ReadAttachment(const std::string& path) {
-  FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) throw Failure{"The attachment " + path + " cannot be read (" + std::to_string(::GetLastError()) + ")"};
-  LARGE_INTEGER size{};
-  if (!::GetFileSizeEx(file.get(), &size)) throw Failure{"The size of the attachment " + path + " is unknown"};
-  if (static_cast<uint64_t>(size.QuadPart) > kMaxAttachment) {
-    throw Failure{"The attachment " + path + " is larger than " + std::to_string(kMaxAttachment >> 20) + " MB"};
+  try {
+    return ReadWholeFile(path, kMaxAttachment);
+  } catch (const RuntimeError& e) {
+    throw Failure{"The attachment " + path + " cannot be read: " + e.description()};
   }
-  std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    DWORD got = 0;
-    DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
-    if (!::ReadFile(file.get(), bytes.data() + done, want, &got, nullptr) || got == 0) {
-      throw Failure{"The attachment " + path + " cannot be read (" + std::to_string(::GetLastError()) + ")"};
-    }
-    done += got;
-  }
-  return bytes;
 }
 
 // The text after DATA, or a failure that says what is wrong with the message.

@@ -1,11 +1,14 @@
 #include "staged_file.h"
 
+#include "files.h"
+
 namespace vorms {
 namespace {
 
-std::string FolderOf(const std::string& path) {
-  std::size_t slash = path.find_last_of("\\/");
-  return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+// A bare file name lies in the current folder.
+std::string FolderFor(const std::string& path) {
+  const std::string folder = FolderOf(path);
+  return folder.empty() ? std::string(".") : folder;
 }
 
 }  // namespace
@@ -17,7 +20,7 @@ StagedFile::StagedFile(std::string destination) : destination_(std::move(destina
     return;
   }
   char temp[MAX_PATH];
-  if (!::GetTempFileNameA(FolderOf(destination_).c_str(), "vdl", 0, temp)) {
+  if (!::GetTempFileNameA(FolderFor(destination_).c_str(), "vdl", 0, temp)) {
     error_ = ::GetLastError();
     return;
   }

@@ -6,6 +6,7 @@
 
 #include "datetime.h"
 #include "errors.h"
+#include "files.h"
 #include "handles.h"
 #include "zip_archive.h"
 
@@ -19,28 +20,13 @@ constexpr char kPartialSuffix[] = ".partial";
   throw ZipError(what + " (system error " + std::to_string(::GetLastError()) + ")");
 }
 
-bool IsFolder(const std::string& path) {
-  const DWORD attributes = ::GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::string ReadWholeFile(const std::string& path, uint64_t limit) {
-  FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) RaiseLastError("cannot open " + path);
-  LARGE_INTEGER size;
-  if (!::GetFileSizeEx(file.get(), &size)) RaiseLastError("cannot read the size of " + path);
-  if (static_cast<uint64_t>(size.QuadPart) > limit) throw ZipError(path + " is larger than " + std::to_string(limit) + " bytes");
-  std::string data(static_cast<std::size_t>(size.QuadPart), '\0');
-  std::size_t done = 0;
-  while (done < data.size()) {
-    DWORD got = 0;
-    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 20));
-    if (!::ReadFile(file.get(), data.data() + done, want, &got, nullptr)) RaiseLastError("cannot read " + path);
-    if (got == 0) throw ZipError(path + " became shorter while it was read");
-    done += got;
+// The file as the archive code reads it, its failure told with its path.
+std::string ReadInput(const std::string& path) {
+  try {
+    return ReadWholeFile(path, kMaxUnpackedTotal);
+  } catch (const RuntimeError& e) {
+    throw ZipError("cannot read " + path + ": " + e.description());
   }
-  return data;
 }
 
 void WriteAll(HANDLE file, std::string_view data, const std::string& path) {
@@ -52,24 +38,6 @@ void WriteAll(HANDLE file, std::string_view data, const std::string& path) {
     }
     data.remove_prefix(written);
   }
-}
-
-void RemoveTree(const std::string& path) {
-  if (!IsFolder(path)) {
-    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    ::DeleteFileA(path.c_str());
-    return;
-  }
-  WIN32_FIND_DATAA found;
-  FindHandle find(::FindFirstFileA((path + "\\*").c_str(), &found));
-  if (find) {
-    do {
-      const std::string name = found.cFileName;
-      if (name != "." && name != "..") RemoveTree(path + "\\" + name);
-    } while (::FindNextFileA(find.get(), &found));
-  }
-  find.reset();
-  ::RemoveDirectoryA(path.c_str());
 }
 
 void MakeFolder(const std::string& path) {
@@ -130,7 +98,7 @@ void MoveInto(const std::string& from, const std::string& to, std::vector<std::s
 }
 
 void Unzip(const std::string& zip_path, const std::string& destination) {
-  const std::string archive = ReadWholeFile(zip_path, kMaxUnpackedTotal);
+  const std::string archive = ReadInput(zip_path);
   const ZipReader reader(archive);
   const std::string staging = destination + kStagingSuffix;
   RemoveTree(staging);  // left over from a run that was cut off
@@ -161,7 +129,7 @@ void Pack(const std::string& source_folder, const std::vector<std::string>& name
           const std::string& zip_path) {
   ZipWriter writer;
   for (const std::string& name : names) {
-    writer.Add(name, ReadWholeFile(source_folder + "\\" + name, kMaxUnpackedTotal), DosNow());
+    writer.Add(name, ReadInput(source_folder + "\\" + name), DosNow());
   }
   const std::string archive = writer.Finish();
   const std::string partial = zip_path + kPartialSuffix;

@@ -20,13 +20,6 @@ namespace {
 
 constexpr char kSource[] = "FlushLocalValue: ";
 
-// The name the folder gives the file (empty when there is none).
-std::string FoundName(const std::string& path) {
-  WIN32_FIND_DATAA found;
-  FindHandle find(::FindFirstFileA(path.c_str(), &found));
-  return find ? std::string(found.cFileName) : std::string();
-}
-
 void StoreUnpackedVersions() {
   tsc::SetVersion(FileVersionDigits(UnpackedToolPath()));
   tsc::SetPattern(GET_TSC_PATTERN_VERSION_FROM_DOS(UnpackedToolPath()));
@@ -147,7 +140,7 @@ std::string FindOldDateZipFiles() {
 }
 
 bool FlushLocalValue() {
-  const std::string unpacked = FoundName(UnpackedToolPath());
+  const std::string unpacked = FoundFileName(UnpackedToolPath());
   WriteLog(kSource + UnpackedToolPath() + "=" + unpacked, 2);
   if (memory::GetNewFileDownloaded().empty()) {
     WriteLog(kSource + std::string("no file has been successfull downloaded, scan the ") + ProgramFolder() +

@@ -36,12 +36,6 @@ void OverflowResumes(const std::function<void()>& statement) {
   }
 }
 
-std::string FoundName(const std::string& path) {
-  WIN32_FIND_DATAA found;
-  FindHandle find(::FindFirstFileA(path.c_str(), &found));
-  return find ? std::string(found.cFileName) : std::string();
-}
-
 bool Decide() {
   bool flushed = false;
   try {
@@ -60,7 +54,7 @@ bool Decide() {
   OverflowResumes([&] { mine = tsc::Version() + tsc::Pattern(); });
   WriteLog(std::string(kDecision) + "FinalMyVersion=[" + mine + "]", 2);
   const std::string installed = Admin("tsc.exe");
-  const std::string found = FoundName(installed);
+  const std::string found = FoundFileName(installed);
   WriteLog(kDecision + installed + "=[" + found + "]", 2);
   if (found.empty()) {
     WriteLog(std::string(kDecision) + "OK, Ready to Update", 2);

@@ -17,20 +17,6 @@ constexpr char kPageFile[] = "TSCReadme.htm";
 
 void Log(const std::string& line) { WriteLog(line, 1); }
 
-std::string ReadWholeFile(const std::string& path) {
-  FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) RaiseFileError(::GetLastError());
-  std::string text;
-  char buffer[64 * 1024];
-  for (;;) {
-    DWORD got = 0;
-    if (!::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) RaiseFileError(::GetLastError());
-    if (got == 0) return text;
-    text.append(buffer, got);
-  }
-}
-
 bool Analyze(std::string& candidate) {
   const std::string page = ProgramFile(kPageFile);
   if (!PathExists(page)) {

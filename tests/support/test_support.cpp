@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "files.h"
 #include "handles.h"
 #include "memory_values.h"
 #include "stop_request.h"
@@ -86,25 +87,7 @@ void WriteFile(const std::string& path, const std::string& content) {
   ::WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &n, nullptr);
 }
 
-void RemoveTree(const std::string& path) {
-  WIN32_FIND_DATAA entry;
-  FindHandle find(::FindFirstFileA((path + "\\*").c_str(), &entry));
-  if (find) {
-    do {
-      std::string name = entry.cFileName;
-      if (name == "." || name == "..") continue;
-      std::string child = path + "\\" + name;
-      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(child);
-      } else {
-        ::SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-        ::DeleteFileA(child.c_str());
-      }
-    } while (::FindNextFileA(find.get(), &entry));
-  }
-  find.reset();
-  ::RemoveDirectoryA(path.c_str());
-}
+void RemoveTree(const std::string& path) { vorms::RemoveTree(path); }
 
 void CopyFileTo(const std::string& from, const std::string& to) {
   if (!::CopyFileA(from.c_str(), to.c_str(), FALSE)) throw std::runtime_error("cannot copy " + from);
