@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "errors.h"
+#include "system_time.h"
 
 namespace vorms {
 namespace {
@@ -92,7 +93,7 @@ DateTime Now() {
   if (g_fixed_now) return *g_fixed_now;
   SYSTEMTIME st;
   ::GetLocalTime(&st);
-  return DateTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+  return FromSystemTime(st);
 }
 
 void SetClockForTesting(const DateTime* fixed) {

@@ -6,6 +6,7 @@
 #include "errors.h"
 #include "net_text.h"
 #include "staged_file.h"
+#include "system_time.h"
 
 namespace vorms {
 namespace {
@@ -23,20 +24,7 @@ std::optional<DateTime> LocalFromFileTime(const FILETIME& ft) {
   if (ft.dwLowDateTime == 0 && ft.dwHighDateTime == 0) return std::nullopt;
   SYSTEMTIME st;
   if (!::FileTimeToSystemTime(&ft, &st)) return std::nullopt;
-  return DateTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
-}
-
-std::optional<DateTime> LocalFromUtc(const DateTime& utc) {
-  SYSTEMTIME u{};
-  u.wYear = static_cast<WORD>(utc.year);
-  u.wMonth = static_cast<WORD>(utc.month);
-  u.wDay = static_cast<WORD>(utc.day);
-  u.wHour = static_cast<WORD>(utc.hour);
-  u.wMinute = static_cast<WORD>(utc.minute);
-  u.wSecond = static_cast<WORD>(utc.second);
-  SYSTEMTIME local;
-  if (!::SystemTimeToTzSpecificLocalTime(nullptr, &u, &local)) return std::nullopt;
-  return DateTime{local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
+  return FromSystemTime(st);
 }
 
 std::string LastResponse() {

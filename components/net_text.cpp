@@ -1,5 +1,7 @@
 #include "net_text.h"
 
+#include "date_text.h"
+
 #include <cctype>
 
 namespace vorms::net {
@@ -37,13 +39,6 @@ bool ValidHostText(std::string_view host) {
     }
   }
   return true;
-}
-
-bool IsLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
-
-int DaysInMonth(int y, int m) {
-  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return m == 2 && IsLeapYear(y) ? 29 : kDays[m - 1];
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "ftp_dates.h"
+#include "date_text.h"
 #include "fuzz_check.h"
 #include "net_text.h"
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "conversions.h"
+#include "date_text.h"
 #include "datetime.h"
 #include "errors.h"
 #include "file_system_calls.h"
@@ -12,6 +13,7 @@
 #include "memory_values.h"
 #include "program.h"
 #include "settings.h"
+#include "system_time.h"
 #include "version_probe.h"
 #include "zip_files.h"
 
@@ -40,7 +42,7 @@ std::string LastWriteText(const WIN32_FIND_DATAA& found) {
   if (!::FileTimeToLocalFileTime(&found.ftLastWriteTime, &local) || !::FileTimeToSystemTime(&local, &t)) {
     throw RuntimeError(err::kTypeMismatch);
   }
-  return DateTimeText({t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond});
+  return DateTimeText(FromSystemTime(t));
 }
 
 // "yyyy-mm-dd hh:mm:ss" (or with "/" between the date's parts) as a date and time.
@@ -78,11 +80,6 @@ DateTime ReadDateText(const std::string& text, std::string& partial) {
   return t;
 }
 
-std::string TwoDigits(int n) {
-  std::string text = std::to_string(n);
-  return text.size() < 2 ? "0" + text : text;
-}
-
 }  // namespace
 
 std::string UnpackFolder() { return ProgramFile("temp"); }
@@ -102,9 +99,7 @@ std::string ChangeTheDateToNumber(const std::string& date) {
   return ReturnOnError<std::string>(
       {},
       [&] {
-        const DateTime t = ReadDateText(date, partial);
-        return std::to_string(t.year) + TwoDigits(t.month) + TwoDigits(t.day) + TwoDigits(t.hour) +
-               TwoDigits(t.minute) + TwoDigits(t.second);
+        return NumericDate(ReadDateText(date, partial));
       },
       [&](const RuntimeError& e) {
         WriteLog("ChangeTheDateToNumber: " + std::to_string(e.number()) + " " + e.description() + "=>[" +

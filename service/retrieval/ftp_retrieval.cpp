@@ -5,7 +5,7 @@
 #include "conversions.h"
 #include "errors.h"
 #include "files.h"
-#include "ftp_dates.h"
+#include "date_text.h"
 #include "logs.h"
 #include "memory_values.h"
 #include "program.h"

@@ -6,13 +6,14 @@
 #include <thread>
 
 #include "ftp_client.h"
-#include "ftp_dates.h"
+#include "date_text.h"
 #include "ftp_retrieval.h"
 #include "memory_values.h"
 #include "retrieval_components.h"
 #include "retrieval_log.h"
 #include "scramble.h"
 #include "settings.h"
+#include "system_time.h"
 
 namespace vorms {
 namespace {
@@ -27,25 +28,13 @@ std::string Env(const char* name) {
 }
 
 FILETIME FileTimeOfUtc(const DateTime& t) {
-  SYSTEMTIME st{};
-  st.wYear = static_cast<WORD>(t.year);
-  st.wMonth = static_cast<WORD>(t.month);
-  st.wDay = static_cast<WORD>(t.day);
-  st.wHour = static_cast<WORD>(t.hour);
-  st.wMinute = static_cast<WORD>(t.minute);
-  st.wSecond = static_cast<WORD>(t.second);
+  const SYSTEMTIME st = ToSystemTime(t);
   FILETIME ft;
   ::SystemTimeToFileTime(&st, &ft);
   return ft;
 }
 
-DateTime LocalOfUtc(const DateTime& t) {
-  FILETIME ft = FileTimeOfUtc(t);
-  SYSTEMTIME utc, local;
-  ::FileTimeToSystemTime(&ft, &utc);
-  ::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local);
-  return DateTime{local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
-}
+DateTime LocalOfUtc(const DateTime& t) { return LocalFromUtc(t).value(); }
 
 const DateTime kOld{2004, 5, 12, 9, 30, 15};
 const DateTime kNew{2004, 6, 1, 10, 0, 5};

@@ -3,7 +3,7 @@
 #include <functional>
 
 #include "errors.h"
-#include "ftp_dates.h"
+#include "date_text.h"
 #include "net_text.h"
 #include "release_page.h"
 

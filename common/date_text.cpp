@@ -1,7 +1,8 @@
-#include "ftp_dates.h"
+#include "date_text.h"
 
 #include <cstdio>
 
+#include "conversions.h"
 #include "errors.h"
 
 namespace vorms {
@@ -29,21 +30,11 @@ void TakeSeparator(std::string_view& text, char separator) {
 
 bool IsLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 
-int DaysInMonth(int y, int m) {
-  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return m == 2 && IsLeapYear(y) ? 29 : kDays[m - 1];
-}
-
-std::string_view TrimmedBlanks(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
-}
-
 }  // namespace
 
-DateTime ParseDateTimeText(std::string_view text) {
-  text = TrimmedBlanks(text);
+DateTime ParseDateTimeText(std::string_view whole) {
+  const std::string trimmed = Trim(whole);
+  std::string_view text = trimmed;
   DateTime t;
   t.year = TakeDigits(text, 4);
   TakeSeparator(text, '-');
@@ -73,6 +64,11 @@ std::string NumericDate(const DateTime& t) {
   std::snprintf(buffer, sizeof buffer, "%04d%02d%02d%02d%02d%02d", t.year, t.month, t.day, t.hour,
                 t.minute, t.second);
   return buffer;
+}
+
+int DaysInMonth(int y, int m) {
+  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return m == 2 && IsLeapYear(y) ? 29 : kDays[m - 1];
 }
 
 }  // namespace vorms

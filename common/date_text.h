@@ -1,5 +1,6 @@
-// The package dates of the FTP road: a date-time text turned into the 14-digit form
-// yyyymmddhhmmss that is stored and compared as text. No system calls: fuzzed natively.
+// Date-time texts read back: the system's "yyyy-mm-dd hh:mm:ss" text (or a part of it)
+// as a date and time, and the 14-digit form yyyymmddhhmmss that package dates are stored
+// and compared in. No system calls: they read text from outside and are fuzzed natively.
 #pragma once
 
 #include <string>
@@ -15,5 +16,8 @@ DateTime ParseDateTimeText(std::string_view text);
 
 // The 14-digit form of a date-time.
 std::string NumericDate(const DateTime& t);
+
+// 28 to 31; month from 1 to 12.
+int DaysInMonth(int year, int month);
 
 }  // namespace vorms
