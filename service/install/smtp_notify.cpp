@@ -4,6 +4,7 @@
 
 #include "errors.h"
 #include "logs.h"
+#include "package_store.h"
 #include "program.h"
 #include "settings.h"
 #include "smtp_client.h"
@@ -25,7 +26,7 @@ std::string PackedToolFiles(const NotifySources& sources) {
   const std::string zip = ProgramFile(kZipName);
   ::DeleteFileA(zip.c_str());
   if (!sources.pack) return {};
-  return sources.pack(ProgramFile("temp"), {"tsc.exe", "tsc.ptn"}, zip) ? zip : std::string();
+  return sources.pack(UnpackFolder(), {"tsc.exe", "tsc.ptn"}, zip) ? zip : std::string();
 }
 
 bool SendNotification(const NotifySources& sources) {

@@ -38,13 +38,7 @@ void OverflowResumes(const std::function<void()>& statement) {
 
 bool Decide() {
   bool flushed = false;
-  try {
-    flushed = FlushLocalValue();
-  } catch (const RuntimeError& e) {
-    if (e.number() != err::kOverflow) throw;
-    WriteLog(std::string(kDecision) + "Buffer over !!..But continue processing..", 1);
-    return false;
-  }
+  OverflowResumes([&] { flushed = FlushLocalValue(); });
   if (!flushed) return false;
   WriteLog(std::string(kDecision) + "Testing OfficeScan/VORMS versions", 1);
   OverflowResumes([] { verifRoot(memory::GetOfficeScanRoot() + "\\ADMIN"); });

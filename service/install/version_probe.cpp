@@ -5,6 +5,7 @@
 #include "command_runner.h"
 #include "errors.h"
 #include "logs.h"
+#include "package_store.h"
 #include "program.h"
 #include "tsc_listing.h"
 
@@ -47,7 +48,7 @@ void ReportProbeError(const RuntimeError& e) {
 
 }  // namespace
 
-std::string UnpackedToolPath() { return ProgramFile("temp\\tsc.exe"); }
+std::string UnpackedToolPath() { return UnpackFolder() + "\\tsc.exe"; }
 
 std::string GET_TSC_PATTERN_VERSION_FROM_DOS(const std::string& path) {
   return ReturnOnError<std::string>("0", [&] { return ProbePattern(path); }, ReportProbeError);

@@ -8,6 +8,7 @@
 #include "date_text.h"
 #include "logs.h"
 #include "memory_values.h"
+#include "package_store.h"
 #include "program.h"
 #include "retrieval_components.h"
 #include "server_folders.h"
@@ -172,7 +173,7 @@ std::string ChangeDateToNumeric(const std::string& date_time) {
 }
 
 void PrepareTempFolder() {
-  const std::string temp = ProgramFile("temp");
+  const std::string temp = UnpackFolder();
   if (!PathExists(temp)) {
     ResumeNext([&] { verifRoot(temp); });
     return;

@@ -64,18 +64,8 @@ bool RunHttpGetFile() {
 
 }  // namespace
 
-bool HTTP_GET_FILE() {
-  try {
-    return RunHttpGetFile();
-  } catch (...) {
-    const RuntimeError e = detail::CurrentError();
-    ResumeNext([&] {
-      Log("HTTP_GET_FILE: error number " + std::to_string(e.number()) + " " + e.description());
-    });
-    // The result is still false wherever an error can arise.
-    return false;
-  }
-}
+// The result is still false wherever an error can arise.
+bool HTTP_GET_FILE() { return ReturnOnError(false, RunHttpGetFile, LogError("HTTP_GET_FILE: error number ")); }
 
 bool DownloadFile(const std::string& url, const std::string& path) {
   Log("DownloadFile: Load engine...");

@@ -48,21 +48,15 @@ bool Analyze(std::string& candidate) {
 
 bool AnalyzeDownloadedFile() {
   std::string candidate;
-  try {
-    return Analyze(candidate);
-  } catch (...) {
-    const RuntimeError e = detail::CurrentError();
+  return ReturnOnError(false, [&] { return Analyze(candidate); }, [&](const RuntimeError& e) {
     const std::string error = std::to_string(e.number()) + " " + e.description();
-    ResumeNext([&] {
-      if (e.number() == err::kTypeMismatch) {
-        Log("AnalyzeDownloadedFile: error Understand this file ( " + candidate +
-            "), send this logs to " + kSupportContact + " for get a new version " + error);
-      } else {
-        Log("AnalyzeDownloadedFile: error number " + error);
-      }
-    });
-    return false;
-  }
+    if (e.number() == err::kTypeMismatch) {
+      Log("AnalyzeDownloadedFile: error Understand this file ( " + candidate + "), send this logs to " +
+          kSupportContact + " for get a new version " + error);
+    } else {
+      Log("AnalyzeDownloadedFile: error number " + error);
+    }
+  });
 }
 
 }  // namespace vorms
