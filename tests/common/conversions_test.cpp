@@ -2,18 +2,12 @@
 
 #include "conversions.h"
 #include "errors.h"
+#include "test_support.h"
 
 namespace vorms {
 namespace {
 
-int ErrorOf(const std::function<void()>& fn) {
-  try {
-    fn();
-  } catch (const RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using test::ErrorOf;
 
 struct Int16Case {
   const char* text;

@@ -12,14 +12,7 @@ namespace {
 
 using test::ProgramSandbox;
 
-int ErrorOf(const std::function<void()>& fn) {
-  try {
-    fn();
-  } catch (const RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using test::ErrorOf;
 
 template <typename Fn>
 std::function<std::string()> AsText(Fn getter) {

@@ -6,18 +6,12 @@
 #include "date_text.h"
 #include "net_text.h"
 #include "release_page.h"
+#include "test_support.h"
 
 namespace vorms {
 namespace {
 
-int ErrorOf(const std::function<void()>& fn) {
-  try {
-    fn();
-  } catch (const RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using test::ErrorOf;
 
 // Page text in, candidate out (or the error the analysis reports).
 std::string CandidateOf(const std::string& page) {

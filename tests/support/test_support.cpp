@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "errors.h"
 #include "files.h"
 #include "handles.h"
 #include "memory_values.h"
@@ -149,6 +150,15 @@ ProcessResult RunProcess(const std::string& command_line, DWORD timeout_ms) {
   Drain(err_read.get(), result.error);
   ::GetExitCodeProcess(process.get(), &result.exit_code);
   return result;
+}
+
+int ErrorOf(const std::function<void()>& fn) {
+  try {
+    fn();
+  } catch (const RuntimeError& e) {
+    return e.number();
+  }
+  return 0;
 }
 
 ScopedStopEvent::ScopedStopEvent(bool set)

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -92,6 +93,9 @@ class ScopedStopEvent {
  private:
   Handle event_;
 };
+
+// The run-time error number fn raises, 0 when it raises none.
+int ErrorOf(const std::function<void()>& fn);
 
 // Waits until predicate() holds, polling; false when timeout_ms passed first.
 template <typename Predicate>
