@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "handles.h"
+#include "installed_service.h"
 #include "service_core_fixture.h"
 #include "settings.h"
 #include "tavelund_fixture.h"
@@ -16,14 +17,7 @@ using test::ReadLines;
 using test::RunProcess;
 using test::TempFolder;
 
-constexpr char kName[] = "VORMS";
-
-ServiceHandle OpenManager() { return ServiceHandle(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS)); }
-
-ServiceHandle OpenVorms() {
-  ServiceHandle manager = OpenManager();
-  return ServiceHandle(::OpenServiceA(manager.get(), kName, SERVICE_ALL_ACCESS));
-}
+using test::OpenVorms;
 
 SERVICE_STATUS_PROCESS QueryStatus() {
   SERVICE_STATUS_PROCESS status{};
@@ -38,20 +32,7 @@ bool WaitForState(DWORD state) {
   return test::WaitFor([&] { return QueryStatus().dwCurrentState == state; }, 30000);
 }
 
-bool ServiceExists() {
-  ServiceHandle service = OpenVorms();
-  return static_cast<bool>(service);
-}
-
-// Leaves the machine without the service, whatever an earlier run left behind.
-void RemoveLeftover() {
-  if (!ServiceExists()) return;
-  SERVICE_STATUS status;
-  ::ControlService(OpenVorms().get(), SERVICE_CONTROL_STOP, &status);
-  WaitForState(SERVICE_STOPPED);
-  ::DeleteService(OpenVorms().get());
-  test::WaitFor([] { return !ServiceExists(); });
-}
+bool ServiceExists() { return static_cast<bool>(OpenVorms()); }
 
 struct Config {
   std::string display_name, binary_path, account, group, dependencies;
@@ -93,8 +74,8 @@ using test::Events;
 
 class InstalledService : public testing::Test {
  protected:
-  void SetUp() override { RemoveLeftover(); }
-  void TearDown() override { RemoveLeftover(); }
+  void SetUp() override { test::RemoveVorms(); }
+  void TearDown() override { test::RemoveVorms(); }
 };
 
 TEST_F(InstalledService, InstallRegistersTheServiceWithTheFixedFileNameOnce) {
