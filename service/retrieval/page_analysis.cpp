@@ -1,10 +1,7 @@
 #include "page_analysis.h"
 
-#include <windows.h>
-
 #include "errors.h"
 #include "files.h"
-#include "handles.h"
 #include "logs.h"
 #include "program.h"
 #include "release_page.h"
