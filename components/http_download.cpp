@@ -66,46 +66,41 @@ struct Job {
   TransferLimits limits;
 };
 
-// One GET into a staged file; the error text, empty on success.
-void RunTransfer(const Job& job, InternetHandles& handles, WatchState& state, std::string& error) {
-  auto url = net::SplitHttpUrl(job.url);
-  if (!url) {
-    error = "the address is not an http or https URL [" + job.url + "]";
-    return;
-  }
-  StagedFile staged(job.destination);
-  if (!staged.ok()) {
-    error = "the file cannot be written [" + job.destination + "]: " + InternetErrorText(staged.error());
-    return;
-  }
+std::string WriteFailure(const Job& job, const StagedFile& staged) {
+  return "the file cannot be written [" + job.destination + "]: " + InternetErrorText(staged.error());
+}
+
+// The GET request sent, through the proxy with its credentials when the job says so;
+// null with the error text when it could not be sent.
+HINTERNET SendRequest(const Job& job, const net::Url& url, InternetHandles& handles, std::string& error) {
   HINTERNET internet = handles.Keep(::InternetOpenA(
       kAgent, job.through_proxy ? INTERNET_OPEN_TYPE_PROXY : INTERNET_OPEN_TYPE_DIRECT,
       job.through_proxy ? job.proxy.c_str() : nullptr, nullptr, 0));
   if (!internet) {
     error = "the transfer cannot start: " + InternetErrorText(::GetLastError());
-    return;
+    return nullptr;
   }
   SetTimeouts(internet, job.limits.connect_ms, job.limits.idle_ms);
-  const INTERNET_PORT port = url->server.port
-                                 ? url->server.port
-                                 : (url->secure ? INTERNET_DEFAULT_HTTPS_PORT : INTERNET_DEFAULT_HTTP_PORT);
+  const INTERNET_PORT port = url.server.port
+                                 ? url.server.port
+                                 : (url.secure ? INTERNET_DEFAULT_HTTPS_PORT : INTERNET_DEFAULT_HTTP_PORT);
   HINTERNET connection = handles.Keep(::InternetConnectA(
-      internet, url->server.host.c_str(), port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+      internet, url.server.host.c_str(), port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
   if (!connection) {
     error = FailureText(::GetLastError());
-    return;
+    return nullptr;
   }
   DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
                 INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI;
-  if (url->secure) flags |= INTERNET_FLAG_SECURE;
+  if (url.secure) flags |= INTERNET_FLAG_SECURE;
   const char* accept[] = {"*/*", nullptr};
   HINTERNET request = handles.Keep(
-      ::HttpOpenRequestA(connection, "GET", url->path.c_str(), nullptr, nullptr, accept, flags, 0));
+      ::HttpOpenRequestA(connection, "GET", url.path.c_str(), nullptr, nullptr, accept, flags, 0));
   if (!request) {
     error = FailureText(::GetLastError());
-    return;
+    return nullptr;
   }
-  if (url->secure) {
+  if (url.secure) {
     // Authority, name and dates are checked; revocation is not, as a certificate
     // without a reachable revocation list would otherwise never verify.
     DWORD security = 0;
@@ -123,20 +118,28 @@ void RunTransfer(const Job& job, InternetHandles& handles, WatchState& state, st
   }
   if (!::HttpSendRequestA(request, nullptr, 0, nullptr, 0)) {
     error = FailureText(::GetLastError());
-    return;
+    return nullptr;
   }
-  ++state.progress;
+  return request;
+}
+
+// Anything but 200 is a failure; the error text says which.
+bool AnsweredOk(const Job& job, HINTERNET request, std::string& error) {
   bool present = false;
   const DWORD status = QueryNumber(request, HTTP_QUERY_STATUS_CODE, present);
-  if (!present || status != HTTP_STATUS_OK) {
-    std::string reason = QueryText(request, HTTP_QUERY_STATUS_TEXT);
-    // Proxies answer a wrong password with 407, some (tinyproxy) with 401.
-    const bool refused = status == HTTP_STATUS_PROXY_AUTH_REQ ||
-                         (status == HTTP_STATUS_DENIED && job.through_proxy);
-    error = refused ? "the credentials were refused (" + std::to_string(status) + " " + reason + ")"
-                    : "the server answered " + std::to_string(status) + " " + reason;
-    return;
-  }
+  if (present && status == HTTP_STATUS_OK) return true;
+  std::string reason = QueryText(request, HTTP_QUERY_STATUS_TEXT);
+  // Proxies answer a wrong password with 407, some (tinyproxy) with 401.
+  const bool refused = status == HTTP_STATUS_PROXY_AUTH_REQ ||
+                       (status == HTTP_STATUS_DENIED && job.through_proxy);
+  error = refused ? "the credentials were refused (" + std::to_string(status) + " " + reason + ")"
+                  : "the server answered " + std::to_string(status) + " " + reason;
+  return false;
+}
+
+// The body into the staged file, all of it (as long as the server said it would be).
+bool ReceiveBody(const Job& job, HINTERNET request, StagedFile& staged, WatchState& state,
+                 std::string& error) {
   bool has_length = false;
   const DWORD length = QueryNumber(request, HTTP_QUERY_CONTENT_LENGTH, has_length);
   unsigned long long received = 0;
@@ -146,25 +149,43 @@ void RunTransfer(const Job& job, InternetHandles& handles, WatchState& state, st
     if (!::InternetReadFile(request, buffer.data(), kReadChunk, &got)) {
       error = "the transfer broke off after " + std::to_string(received) + " bytes: " +
               InternetErrorText(::GetLastError());
-      return;
+      return false;
     }
     if (got == 0) break;
     received += got;
     state.progress += got;
     if (!staged.Write(buffer.data(), got)) {
-      error = "the file cannot be written [" + job.destination + "]: " +
-              InternetErrorText(staged.error());
-      return;
+      error = WriteFailure(job, staged);
+      return false;
     }
   }
   if (has_length && received != length) {
     error = "the connection closed after " + std::to_string(received) + " of " +
             std::to_string(length) + " bytes";
+    return false;
+  }
+  return true;
+}
+
+// One GET into a staged file; the error text, empty on success.
+void RunTransfer(const Job& job, InternetHandles& handles, WatchState& state, std::string& error) {
+  auto url = net::SplitHttpUrl(job.url);
+  if (!url) {
+    error = "the address is not an http or https URL [" + job.url + "]";
     return;
   }
+  StagedFile staged(job.destination);
+  if (!staged.ok()) {
+    error = WriteFailure(job, staged);
+    return;
+  }
+  HINTERNET request = SendRequest(job, *url, handles, error);
+  if (!request) return;
+  ++state.progress;
+  if (!AnsweredOk(job, request, error) || !ReceiveBody(job, request, staged, state, error)) return;
   if (state.abandoned) return;
   if (!staged.Commit()) {
-    error = "the file cannot be written [" + job.destination + "]: " + InternetErrorText(staged.error());
+    error = WriteFailure(job, staged);
   }
 }
 
