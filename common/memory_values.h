@@ -18,7 +18,10 @@
   X(std::string, NewFileDownloaded, {})      \
   X(int16_t, DownloadFailed, 0)              \
   X(std::string, TempToolVersion, {})        \
-  X(std::string, UpdateReport, {})
+  X(std::string, UpdateReport, {})          \
+  X(std::string, FetchedDate, {})           \
+  X(bool, ReloadHeld, false)                \
+  X(bool, CheckNowHeld, false)
 
 namespace vorms::memory {
 

@@ -19,10 +19,10 @@ std::string ReadSetting(std::string_view section, std::string_view key, const st
   return std::string(buffer, n);
 }
 
-void WriteSetting(std::string_view section, std::string_view key, std::string_view value,
+bool WriteSetting(std::string_view section, std::string_view key, std::string_view value,
                   const std::string& file) {
-  ::WritePrivateProfileStringA(std::string(section).c_str(), std::string(key).c_str(),
-                               std::string(value).c_str(), file.c_str());
+  return ::WritePrivateProfileStringA(std::string(section).c_str(), std::string(key).c_str(),
+                                     std::string(value).c_str(), file.c_str()) != FALSE;
 }
 
 std::string GetText(const SettingKey& key) {
@@ -36,11 +36,11 @@ std::string GetText(const SettingKey& key) {
 
 int16_t GetInt(const SettingKey& key) { return ToInt16(GetText(key)); }
 
-void SetText(const SettingKey& key, std::string_view value) {
-  WriteSetting(key.section, key.name, value, SettingsFilePath());
+bool SetText(const SettingKey& key, std::string_view value) {
+  return WriteSetting(key.section, key.name, value, SettingsFilePath());
 }
 
-void SetInt(const SettingKey& key, int16_t value) { SetText(key, std::to_string(value)); }
+bool SetInt(const SettingKey& key, int16_t value) { return SetText(key, std::to_string(value)); }
 
 namespace ftp {
 std::string DefaultFolder() { return GetText(keys::kFtpDefaultFolder); }
@@ -88,8 +88,8 @@ namespace service {
 int16_t DebugMode() { return GetInt(keys::kServiceDebugMode); }
 int16_t ReloadParameters() { return GetInt(keys::kServiceReloadParameters); }
 int16_t StartActions() { return GetInt(keys::kServiceStartActions); }
-void SetReloadParameters(int16_t value) { SetInt(keys::kServiceReloadParameters, value); }
-void SetStartActions(int16_t value) { SetInt(keys::kServiceStartActions, value); }
+bool SetReloadParameters(int16_t value) { return SetInt(keys::kServiceReloadParameters, value); }
+bool SetStartActions(int16_t value) { return SetInt(keys::kServiceStartActions, value); }
 }  // namespace service
 
 int16_t GET_DEBUG_MODE() {

@@ -15,8 +15,9 @@ std::string SettingsFilePath();
 
 // One value as text, "" when the key is missing; at most 254 characters come back.
 std::string ReadSetting(std::string_view section, std::string_view key, const std::string& file);
-// Writes one value, creating the file and the section when missing.
-void WriteSetting(std::string_view section, std::string_view key, std::string_view value,
+// Writes one value, creating the file and the section when missing; false when the file
+// did not take it (read-only, no room).
+bool WriteSetting(std::string_view section, std::string_view key, std::string_view value,
                   const std::string& file);
 
 // Default URLs of the vendor's download area.
@@ -74,8 +75,8 @@ inline constexpr SettingKey kSchedulePoolMinutes{"SERVICE", "SchedulePoolMinutes
 std::string GetText(const SettingKey& key);
 // The same, read as a 16-bit integer (raises 13 or 6).
 int16_t GetInt(const SettingKey& key);
-void SetText(const SettingKey& key, std::string_view value);
-void SetInt(const SettingKey& key, int16_t value);
+bool SetText(const SettingKey& key, std::string_view value);
+bool SetInt(const SettingKey& key, int16_t value);
 
 // Getters: a missing or empty key gives its default (written back into the file for
 // most keys); integer keys raise 13 or 6 when the text is not a 16-bit number.
@@ -123,8 +124,8 @@ namespace service {
 int16_t DebugMode();
 int16_t ReloadParameters();
 int16_t StartActions();
-void SetReloadParameters(int16_t value);
-void SetStartActions(int16_t value);
+bool SetReloadParameters(int16_t value);  // false when the file did not take it
+bool SetStartActions(int16_t value);
 }  // namespace service
 
 // The debug switch with its own trap: any error gives 1 (debug on); Vorms also writes

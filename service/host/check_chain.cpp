@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "logs.h"
+#include "memory_values.h"
 #include "settings.h"
 
 namespace vorms {
@@ -15,6 +16,16 @@ CheckChain g_chain;
 
 bool Run(const std::function<bool()>& step) { return step && step(); }
 
+// The FTP package's time becomes the stored latest one only when the package has been
+// judged: found not newer, or installed and stamped. After a failed installation (a
+// locked file, a service ended mid-way) the next check fetches it again.
+void KeepFetchedDate() {
+  const std::string date = memory::GetFetchedDate();
+  if (date.empty()) return;
+  tsc::SetLatestDate(date);
+  memory::SetFetchedDate({});
+}
+
 }  // namespace
 
 void SetCheckChain(CheckChain chain) { g_chain = std::move(chain); }
@@ -22,6 +33,7 @@ void SetCheckChain(CheckChain chain) { g_chain = std::move(chain); }
 // No trap of its own: an error ends the check and reaches the tick, which goes on.
 void Launch() {
   WriteEvent(kSource, "Launch Function starting");
+  memory::SetFetchedDate({});  // a package of an earlier check is not this check's
   const int16_t use_http = http::UseThis();
   WriteEvent(kSource, "HTTP Protocol=" + std::to_string(use_http));
   if (use_http == 1) {
@@ -35,7 +47,12 @@ void Launch() {
     WriteLog("Launch: STARTFTP=False", 1);
     return;
   }
-  if (Run(g_chain.IsIsUpdateOfficescan) && Run(g_chain.UpdateTSC) && Run(g_chain.ApplyTmTouch)) {
+  if (!Run(g_chain.IsIsUpdateOfficescan)) {
+    KeepFetchedDate();
+    return;
+  }
+  if (Run(g_chain.UpdateTSC) && Run(g_chain.ApplyTmTouch)) {
+    KeepFetchedDate();
     Run(g_chain.SMTP_Notify);
   }
 }

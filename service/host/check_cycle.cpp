@@ -33,15 +33,48 @@ void ReloadWhenFileChanged() {
   memory::SetConfigFileSize(static_cast<float>(FileLength(file)));
 }
 
+// A console request whose flag the file will not take back (a read-only file): served
+// once, then held until the flag reads 0 again, so that it is not served on every tick.
+struct HeldRequest {
+  int16_t (*flag)();
+  bool (*set_flag)(int16_t);
+  bool (*held)();
+  void (*set_held)(const bool&);
+  const char* name;
+
+  // Whether the flag asks for the request now; a held flag is only written back again.
+  bool Asked() {
+    if (flag() != 1) {
+      set_held(false);
+      return false;
+    }
+    if (!held()) return true;
+    if (set_flag(0)) set_held(false);  // taken back at last: the request was served
+    return false;
+  }
+  // Writes the flag back to 0; reports, once, a file that keeps it at 1.
+  void Clear() {
+    if (set_flag(0)) return;
+    set_held(true);
+    WriteEvent(kSource, std::string("The settings file cannot be written: ") + name +
+                            " stays 1 and is served once, until the file can be written");
+  }
+};
+
+HeldRequest g_reload{service::ReloadParameters, service::SetReloadParameters, memory::GetReloadHeld,
+                     memory::SetReloadHeld, "ReloadParameters"};
+HeldRequest g_check_now{service::StartActions, service::SetStartActions, memory::GetCheckNowHeld,
+                        memory::SetCheckNowHeld, "StartActions"};
+
 void ReloadWhenAsked() {
-  if (service::ReloadParameters() != 1) return;
+  if (!g_reload.Asked()) return;
   ResumeNext(LoadValues);
-  service::SetReloadParameters(0);
+  g_reload.Clear();
 }
 
 void CheckWhenAsked() {
-  if (service::StartActions() != 1) return;
-  service::SetStartActions(0);  // first, so that a long check is not started twice
+  if (!g_check_now.Asked()) return;
+  g_check_now.Clear();  // first, so that a long check is not started twice
   ResumeNext([] { WriteEvent(kSource, "User has activate the Check Now function"); });
   ResumeNext(Launch);
 }

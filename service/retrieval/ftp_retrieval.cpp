@@ -76,7 +76,8 @@ bool FetchNewest(FtpClient& ftp, bool& result) {
       result = true;
       Log("Put in string memory NewFileDownloaded=" + path);
       memory::SetNewFileDownloaded(path);
-      SetLatestDate(date);
+      // Stored once the package is judged: a failed installation fetches it again.
+      memory::SetFetchedDate(date);
       PrepareTempFolder();
     }
   } else {

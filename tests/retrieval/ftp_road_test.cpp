@@ -101,7 +101,8 @@ TEST_F(FtpRoad, FetchesTheNewestPackageWithExactTimes) {
   const std::string local = sandbox_.File("tsc_new.zip");
   EXPECT_EQ(test::ReadFile(local), "new package");
   EXPECT_FALSE(test::FileExists(sandbox_.File("tsc_old.zip")));
-  EXPECT_EQ(LatestDate(), Numeric(kNew));
+  EXPECT_EQ(memory::GetFetchedDate(), Numeric(kNew));
+  EXPECT_EQ(LatestDate(), "") << "stored only once the package is judged";
   EXPECT_EQ(memory::GetNewFileDownloaded(), local);
   EXPECT_TRUE(test::FileExists(sandbox_.File("temp")));
   for (const std::string& line : {
@@ -170,7 +171,8 @@ TEST_F(FtpRoad, StoredLatestDate) {
     PrepareMemory();
     WriteSetting("TSC", "LatestDate", c.stored, sandbox.Ini());
     EXPECT_EQ(StartFTP(), c.result);
-    EXPECT_EQ(ReadSetting("TSC", "LatestDate", sandbox.Ini()), c.result ? Numeric(kNew) : c.stored);
+    EXPECT_EQ(memory::GetFetchedDate(), c.result ? Numeric(kNew) : "");
+    EXPECT_EQ(ReadSetting("TSC", "LatestDate", sandbox.Ini()), c.stored);
     EXPECT_EQ(memory::GetNewFileDownloaded(), sandbox.File("tsc.zip"));
     EXPECT_EQ(test::FileExists(sandbox.File("tsc.zip")), c.result);
     if (!c.result) {

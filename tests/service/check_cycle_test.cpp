@@ -3,6 +3,9 @@
 // stood in for by recorders (the real steps are tested with their own modules).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
+
 #include "check_chain.h"
 #include "check_cycle.h"
 #include "files.h"
@@ -183,6 +186,75 @@ TEST_F(ServiceCore, AStepTheChainWasNotGivenCountsAsFalse) {
   Set("FTP", "UseThis", "0");
   Launch();  // UpdateTSC missing: nothing after the decision runs
   EXPECT_EQ(calls_, Lines{"decision"});
+}
+
+TEST_F(ServiceCore, TheFetchedPackagesTimeIsStoredOnlyOnceThePackageIsJudged) {
+  struct Case {
+    const char* name;
+    bool decision, update, touch;
+    const char* latest;
+  };
+  const Case cases[] = {
+      {"not newer than the installed tool", false, false, false, "20261210120000"},
+      {"installed and stamped", true, true, true, "20261210120000"},
+      {"installation failed: fetched again next time", true, false, false, "20040101000000"},
+      {"stamp failed", true, true, false, "20040101000000"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ProgramSandbox sandbox;
+    WriteSetting("FTP", "UseThis", "1", sandbox.Ini());
+    WriteSetting("TSC", "LatestDate", "20040101000000", sandbox.Ini());
+    memory::SetFetchedDate("19990101000000");  // left by an earlier check: not this one's
+    auto answer = [](bool value) { return [value] { return value; }; };
+    SetCheckChain({{},
+                   [] {
+                     memory::SetFetchedDate("20261210120000");
+                     return true;
+                   },
+                   answer(c.decision), answer(c.update), answer(c.touch), answer(true)});
+    Launch();
+    EXPECT_EQ(ReadSetting("TSC", "LatestDate", sandbox.Ini()), c.latest);
+  }
+  memory::SetFetchedDate("19990101000000");
+  SetCheckChain({{}, [] { return false; }, {}, {}, {}, {}});
+  Launch();  // nothing fetched by this check
+  EXPECT_EQ(ReadSetting("TSC", "LatestDate", sandbox_.Ini()), "");
+}
+
+TEST_F(ServiceCore, AReadOnlySettingsFileServesEachRequestOnce) {
+  test::ServerRecord no_record;
+  Set("SERVICE", "ScheduleTimeExecute", kNextMinutes);
+  Set("FTP", "UseThis", "0");
+  Set("Service", "ReloadParameters", "1");
+  Set("Service", "StartActions", "1");
+  SettleFileSize();
+  ClearJournal();
+  RecordSteps(false);
+  auto read_only = std::make_unique<test::ReadOnlyFile>(sandbox_.Ini());
+  for (int tick = 0; tick < 3; ++tick) CRONO_Timer();
+
+  EXPECT_EQ(calls_, Lines{"IsIsUpdateOfficescan"}) << "one check, not one a tick";
+  const Lines journal = Journal();
+  auto count = [&](const std::string& line) { return std::count(journal.begin(), journal.end(), line); };
+  EXPECT_EQ(count("Timer1: The settings file cannot be written: ReloadParameters stays 1 and is served "
+                  "once, until the file can be written"),
+            1);
+  EXPECT_EQ(count("Timer1: The settings file cannot be written: StartActions stays 1 and is served "
+                  "once, until the file can be written"),
+            1);
+  EXPECT_EQ(count("Timer1: User has activate the Check Now function"), 1);
+
+  // Writable again: the flags are taken back and a new request is served.
+  read_only.reset();
+  CRONO_Timer();
+  EXPECT_EQ(Get("Service", "StartActions"), "0");
+  EXPECT_EQ(Get("Service", "ReloadParameters"), "0");
+  EXPECT_EQ(calls_.size(), 1u);
+  Set("Service", "StartActions", "1");
+  SettleFileSize();
+  CRONO_Timer();
+  EXPECT_EQ(calls_.size(), 2u);
 }
 
 TEST_F(ServiceCore, ADueRunStoresTheNextTimeBeforeTheCheck) {

@@ -168,6 +168,18 @@ ScopedStopEvent::ScopedStopEvent(bool set)
 
 ScopedStopEvent::~ScopedStopEvent() { SetStopEvent(nullptr); }
 
+ReadOnlyFile::ReadOnlyFile(std::string path)
+    : path_(std::move(path)),
+      deny_writes_(::CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr)) {
+  ::SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_READONLY);
+}
+
+ReadOnlyFile::~ReadOnlyFile() {
+  deny_writes_.reset();
+  ::SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 BackgroundProcess::BackgroundProcess(const std::string& command_line) {
   STARTUPINFOA si{};
   si.cb = sizeof si;

@@ -94,6 +94,21 @@ class ScopedStopEvent {
   Handle event_;
 };
 
+// A file made read-only for as long as this lives. Wine run as root writes read-only
+// files all the same, so a handle that denies writing is held as well: every write is
+// refused, as Windows refuses writes to a read-only file.
+class ReadOnlyFile {
+ public:
+  explicit ReadOnlyFile(std::string path);
+  ~ReadOnlyFile();
+  ReadOnlyFile(const ReadOnlyFile&) = delete;
+  ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+
+ private:
+  std::string path_;
+  FileHandle deny_writes_;
+};
+
 // The run-time error number fn raises, 0 when it raises none.
 int ErrorOf(const std::function<void()>& fn);
 
