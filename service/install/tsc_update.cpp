@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "conversions.h"
 #include "errors.h"
 #include "file_system_calls.h"
@@ -62,24 +64,41 @@ bool Decide() {
   return CompareText(server, mine) < 0;
 }
 
-// Writes the new file beside the target in the same folder and puts it in the target's
-// place in one step: the installed file is either the old one or the new one, whole.
-void InstallFile(const std::string& from, const std::string& to) {
-  if (!PathExists(from)) throw RuntimeError(err::kFileNotFound);
-  const DWORD attributes = ::GetFileAttributesA(to.c_str());
+struct Replacement {
+  std::string from, to;
+};
+
+void RefuseReadOnly(const std::string& target) {
+  const DWORD attributes = ::GetFileAttributesA(target.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
     throw RuntimeError(err::kPermissionDenied);
   }
-  const std::string beside = to + kNewSuffix;
-  if (!::CopyFileA(from.c_str(), beside.c_str(), FALSE)) {
-    const DWORD error = ::GetLastError();
-    ::DeleteFileA(beside.c_str());  // a copy cut short must not stay beside the target
-    RaiseFileError(error);
+}
+
+std::string Beside(const std::string& target) { return target + kNewSuffix; }
+
+void Stage(const Replacement& file) {
+  if (!::CopyFileA(file.from.c_str(), Beside(file.to).c_str(), FALSE)) RaiseFileError(::GetLastError());
+}
+
+void PutInPlace(const Replacement& file) {
+  if (!::MoveFileExA(Beside(file.to).c_str(), file.to.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    RaiseFileError(::GetLastError());
   }
-  if (!::MoveFileExA(beside.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    const DWORD error = ::GetLastError();
-    ::DeleteFileA(beside.c_str());
-    RaiseFileError(error);
+}
+
+// Every new file is written whole beside its target before any target is replaced, and
+// each is then put in place in one step: an error, or the service ended mid-way, leaves
+// each installed file old or new and whole, and no copy cut short beside it.
+void InstallFiles(const std::vector<Replacement>& files) {
+  for (const Replacement& file : files) RefuseReadOnly(file.to);
+  try {
+    for (const Replacement& file : files) Stage(file);
+    for (const Replacement& file : files) PutInPlace(file);
+  } catch (const RuntimeError&) {
+    for (const Replacement& file : files) ::DeleteFileA(Beside(file.to).c_str());
+    throw;
   }
 }
 
@@ -103,17 +122,15 @@ bool Update() {
     downloaded = memory::GetTempToolVersion();
   });
   SkipMissingFile([&] { installed = OrZero(FileVersionOf(Admin("tsc.exe"))); });
-  SkipMissingFile([&] {
-    if (Greater(downloaded, installed)) {
-      WriteLog("UpdateTSC: Update TSC.EXE File", 1);
-      InstallFile(Unpacked("tsc.exe"), Admin("tsc.exe"));
-    }
-  });
-  SkipMissingFile([&] {
-    const std::string new_size = OrZero(SizeText(Unpacked("tsc.ptn")));
-    const std::string old_size = OrZero(SizeText(Admin("tsc.ptn")));
-    if (Greater(new_size, old_size)) InstallFile(Unpacked("tsc.ptn"), Admin("tsc.ptn"));
-  });
+  std::vector<Replacement> files;
+  if (Greater(downloaded, installed) && PathExists(Unpacked("tsc.exe"))) {
+    WriteLog("UpdateTSC: Update TSC.EXE File", 1);
+    files.push_back({Unpacked("tsc.exe"), Admin("tsc.exe")});
+  }
+  const std::string new_size = OrZero(SizeText(Unpacked("tsc.ptn")));
+  const std::string old_size = OrZero(SizeText(Admin("tsc.ptn")));
+  if (Greater(new_size, old_size)) files.push_back({Unpacked("tsc.ptn"), Admin("tsc.ptn")});
+  InstallFiles(files);
   return true;
 }
 

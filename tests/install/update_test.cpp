@@ -99,21 +99,27 @@ class Chain : public testing::Test {
   int mails_ = 0;
 };
 
-TEST_F(Chain, AReadOnlyInstalledToolFailsTheUpdateAndStopsTheChain) {
-  InstallSandbox sandbox;
-  sandbox.Install("1.0.0.1067", "617", 100);
-  sandbox.Unpack("1.0.0.1100", "620", 200);
-  const std::string old_tool = ReadFile(sandbox.Admin("tsc.exe"));
-  ::SetFileAttributesA(sandbox.Admin("tsc.exe").c_str(), FILE_ATTRIBUTE_READONLY);
-  Launch();
-  const std::string failure = "UpdateTSC: Error Updating your serveur : 70 Permission denied";
-  EXPECT_EQ(memory::GetUpdateReport(), failure);
-  EXPECT_TRUE(sandbox.LogHas(failure));
-  EXPECT_TRUE(ReadFile(sandbox.Admin("tsc.exe")) == old_tool);
-  EXPECT_FALSE(FileExists(sandbox.Admin("tsc.exe.vorms-new")));
-  EXPECT_FALSE(sandbox.LogHas("ApplyTmTouch:"));
-  EXPECT_EQ(mails_, 0);
-  ::SetFileAttributesA(sandbox.Admin("tsc.exe").c_str(), FILE_ATTRIBUTE_NORMAL);
+TEST_F(Chain, AReadOnlyInstalledFileFailsTheUpdateLeavesBothOldAndStopsTheChain) {
+  for (const char* locked : {"tsc.exe", "tsc.ptn"}) {
+    SCOPED_TRACE(locked);
+    mails_ = 0;
+    InstallSandbox sandbox;
+    sandbox.Install("1.0.0.1067", "617", 100);
+    sandbox.Unpack("1.0.0.1100", "620", 200);
+    const std::string old_tool = ReadFile(sandbox.Admin("tsc.exe"));
+    ::SetFileAttributesA(sandbox.Admin(locked).c_str(), FILE_ATTRIBUTE_READONLY);
+    Launch();
+    const std::string failure = "UpdateTSC: Error Updating your serveur : 70 Permission denied";
+    EXPECT_EQ(memory::GetUpdateReport(), failure);
+    EXPECT_TRUE(sandbox.LogHas(failure));
+    EXPECT_TRUE(ReadFile(sandbox.Admin("tsc.exe")) == old_tool);
+    EXPECT_EQ(ReadFile(sandbox.Admin("tsc.ptn")).size(), 100u);
+    EXPECT_FALSE(FileExists(sandbox.Admin("tsc.exe.vorms-new")));
+    EXPECT_FALSE(FileExists(sandbox.Admin("tsc.ptn.vorms-new")));
+    EXPECT_FALSE(sandbox.LogHas("ApplyTmTouch:"));
+    EXPECT_EQ(mails_, 0);
+    ::SetFileAttributesA(sandbox.Admin(locked).c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
 }
 
 TEST_F(Chain, InstallsStampsAndMails) {
