@@ -1,0 +1,75 @@
+// The installed service doing its whole job against the local servers: a program folder
+// with a blank in its path, the FTP wrapper's folder (VORMS_FTP_*), the HTTP one
+// (VORMS_HTTP_*) and the mail fixture's SMTP servers (VORMS_SMTP_STATE). Ostrilen is
+// registered for the service and removed again with it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "smtp_test_servers.h"
+#include "test_support.h"
+
+namespace vorms::test {
+
+std::string Env(const char* name);
+
+// A folder of a local server as this Wine program sees it (VORMS_FTP_ROOT, VORMS_HTTP_ROOT).
+std::string ServerFolder(const char* root_variable);
+
+// A file's last-written time hours from now (negative: in the past).
+void SetWrittenHoursFromNow(const std::string& path, int hours);
+
+// The old and the new stand-in tool of the job tests.
+struct Release {
+  const char* version;
+  const char* pattern;
+  const char* version_text;  // as the service stores it
+  std::size_t ptn_size;
+};
+inline constexpr Release kOldRelease{"1.0.0.1067", "617", "1001067", 40000};
+inline constexpr Release kNewRelease{"1.0.0.1100", "620", "1001100", 60000};
+
+class ServiceJob : public testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  std::string File(const std::string& name) const { return folder_.File(name); }
+  std::string Admin(const std::string& name) const { return File("PCCSRV\\ADMIN\\" + name); }
+  std::string Ini() const { return File("plomenk.ini"); }
+  std::string Log() const;
+  std::string Events() const;
+  std::string Remote(const std::string& name) const { return remote_ + "\\" + name; }
+
+  // Logs and debug lines on, FTP retrieval from the local folder, mail to the normal server.
+  void Configure() const;
+  // A package of the stand-in tool and a pattern file of the release's size, with any
+  // extra files, zipped to `zip` and last written hours_from_now.
+  void Pack(const Release& release, const std::string& zip, int hours_from_now,
+            const std::vector<std::string>& extra = {}) const;
+  // tsc_<name>.zip on the FTP folder.
+  void Offer(const std::string& name, const Release& release, int hours_from_now,
+             const std::vector<std::string>& extra = {}) const;
+  // The release in ADMIN and on record, as after its installation; nothing fetched yet.
+  void InstallInAdmin(const Release& release) const;
+
+  // Asks for a check and waits for the line that ends it.
+  void CheckNowUntil(const std::string& line, std::size_t times) const;
+  // Asks for a check and waits until the tick after it has run: the reload request
+  // written once the check has begun is served only by a later tick.
+  void CheckNowAndWait() const;
+
+  // Whether ADMIN holds exactly the release: the tool's bytes and the pattern's size.
+  bool AdminHolds(const Release& release) const;
+
+  TempFolder folder_{"vorms service job"};
+  const std::string to_ = UniqueRecipient("service_job");
+  std::string remote_;
+};
+
+}  // namespace vorms::test
