@@ -10,6 +10,8 @@ namespace vorms {
 namespace {
 
 constexpr DWORD kPollMs = 20;
+// Room for what a chatty tool writes between two polls, so that it is not held up.
+constexpr DWORD kPipeBytes = 1 << 20;
 // After the process ended, how long the pipe may take to show its last bytes or its end.
 constexpr DWORD kFinalReadMs = 1000;
 
@@ -71,7 +73,7 @@ void End(const Child& child) {
 std::string ExecuteCommand(const std::string& command_line, DWORD limit_ms) {
   SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
   Handle read_end, write_end;
-  if (!::CreatePipe(read_end.receive(), write_end.receive(), &inheritable, 0)) {
+  if (!::CreatePipe(read_end.receive(), write_end.receive(), &inheritable, kPipeBytes)) {
     Fail("The command's output pipe could not be made");
   }
   ::SetHandleInformation(read_end.get(), HANDLE_FLAG_INHERIT, 0);

@@ -28,11 +28,22 @@ void StoreUnpackedVersions() {
   WriteLog(std::string(kSource) + "Success updated TSC versions.", 1);
 }
 
+// The tool and its pattern travel together: a package without one of them would leave
+// ADMIN with a new tool beside an old pattern, so it is not unpacked for installing.
+bool HoldsToolAndPattern() {
+  return PathExists(UnpackFolder() + "\\tsc.exe") && PathExists(UnpackFolder() + "\\tsc.ptn");
+}
+
 bool Unpack(const std::string& package) {
   std::string failure;
-  if (zip::UnzipFile(package, UnpackFolder(), &failure)) return true;
-  WriteLog(std::string(kSource) + "error uncompress " + package, 1);
-  WriteLog(std::string(kSource) + failure, 2);
+  if (!zip::UnzipFile(package, UnpackFolder(), &failure)) {
+    WriteLog(std::string(kSource) + "error uncompress " + package, 1);
+    WriteLog(std::string(kSource) + failure, 2);
+    return false;
+  }
+  if (HoldsToolAndPattern()) return true;
+  WriteLog(std::string(kSource) + package + " does not hold both TSC.EXE and TSC.PTN, it is not installed", 1);
+  RemoveTree(UnpackFolder());
   return false;
 }
 

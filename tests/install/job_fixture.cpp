@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "com_client.h"
+#include "files.h"
 #include "handles.h"
 #include "install_fixture.h"
 #include "installed_service.h"
@@ -67,22 +68,22 @@ void ServiceJob::TearDown() {
 std::string ServiceJob::Log() const { return ReadFile(File("vorms.log")); }
 std::string ServiceJob::Events() const { return ReadFile(File("events.log")); }
 
-void ServiceJob::Configure() const {
-  WriteSetting("LOGS", "Enable", "1", Ini());
-  WriteSetting("Service", "DebugMode", "1", Ini());
-  WriteSetting("HTTP", "UseThis", "0", Ini());
-  WriteSetting("FTP", "UseThis", "1", Ini());
-  WriteSetting("FTP", "UsePassive", "1", Ini());
-  WriteSetting("FTP", "UseProxy", "0", Ini());
-  WriteSetting("FTP", "Username", "", Ini());
-  WriteSetting("FTP", "DefaultFolder", "ftp://127.0.0.1:" + Env("VORMS_FTP_PORT") + "/products/tsc", Ini());
-  WriteSetting("Service", "StartActions", "0", Ini());
-  WriteSetting("Service", "ReloadParameters", "0", Ini());
-  WriteSetting("OFFICESCAN", "ProgramDirectory", File("PCCSRV"), Ini());
-  WriteSetting("SMTP", "Enable", "1", Ini());
-  WriteSetting("SMTP", "SERVER", SmtpAddress("normal"), Ini());
-  WriteSetting("SMTP", "From", "vorms@server.test", Ini());
-  WriteSetting("SMTP", "To", to_, Ini());
+void ServiceJob::Configure(const std::string& ini) const {
+  WriteSetting("LOGS", "Enable", "1", ini);
+  WriteSetting("Service", "DebugMode", "1", ini);
+  WriteSetting("HTTP", "UseThis", "0", ini);
+  WriteSetting("FTP", "UseThis", "1", ini);
+  WriteSetting("FTP", "UsePassive", "1", ini);
+  WriteSetting("FTP", "UseProxy", "0", ini);
+  WriteSetting("FTP", "Username", "", ini);
+  WriteSetting("FTP", "DefaultFolder", "ftp://127.0.0.1:" + Env("VORMS_FTP_PORT") + "/products/tsc", ini);
+  WriteSetting("Service", "StartActions", "0", ini);
+  WriteSetting("Service", "ReloadParameters", "0", ini);
+  WriteSetting("OFFICESCAN", "ProgramDirectory", File("PCCSRV"), ini);
+  WriteSetting("SMTP", "Enable", "1", ini);
+  WriteSetting("SMTP", "SERVER", SmtpAddress("normal"), ini);
+  WriteSetting("SMTP", "From", "vorms@server.test", ini);
+  WriteSetting("SMTP", "To", to_, ini);
 }
 
 void ServiceJob::Pack(const Release& release, const std::string& zip, int hours_from_now,
@@ -106,15 +107,15 @@ void ServiceJob::Offer(const std::string& name, const Release& release, int hour
   Pack(release, Remote("tsc_" + name + ".zip"), hours_from_now, extra);
 }
 
-void ServiceJob::InstallInAdmin(const Release& release) const {
+void ServiceJob::InstallInAdmin(const Release& release, const std::string& ini) const {
   ::CreateDirectoryA(File("PCCSRV").c_str(), nullptr);
   ::CreateDirectoryA(File("PCCSRV\\ADMIN").c_str(), nullptr);
   for (const char* name : {"tsc.exe", "tsc.ptn"}) ::SetFileAttributesA(Admin(name).c_str(), FILE_ATTRIBUTE_NORMAL);
   CopyFileTo(StandIn(release.version, release.pattern), Admin("tsc.exe"));
   WriteFile(Admin("tsc.ptn"), std::string(release.ptn_size, 'o'));
-  WriteSetting("TSC", "Version", release.version_text, Ini());
-  WriteSetting("TSC", "Pattern", release.pattern, Ini());
-  WriteSetting("TSC", "LatestDate", "0", Ini());
+  WriteSetting("TSC", "Version", release.version_text, ini);
+  WriteSetting("TSC", "Pattern", release.pattern, ini);
+  WriteSetting("TSC", "LatestDate", "0", ini);
 }
 
 void ServiceJob::CheckNowUntil(const std::string& line, std::size_t times) const {
@@ -123,13 +124,58 @@ void ServiceJob::CheckNowUntil(const std::string& line, std::size_t times) const
       << "the check did not log \"" << line << "\" " << times << " time(s)";
 }
 
+namespace {
+
+constexpr char kCheckNowEvent[] = "Timer1: User has activate the Check Now function";
+constexpr char kLoadedEvent[] = "LoadValues: Initialize Config file to ";
+constexpr DWORD kLostWriteMs = 2000;
+
+// Sets a console flag and waits until the service has served it: the flag is back at 0 and
+// the event that serving it writes has come. A flag found at 0 without that event was
+// undone by a write of the service: it is written again.
+void Request(const std::string& ini, const char* key, const std::function<std::string()>& events,
+             const char* event, DWORD timeout_ms) {
+  const std::size_t before = Count(events(), event);
+  const ULONGLONG end = ::GetTickCount64() + timeout_ms;
+  ULONGLONG written = 0;
+  while (::GetTickCount64() < end) {
+    const bool served = Count(events(), event) > before;
+    const bool down = ReadSetting("Service", key, ini) == "0";
+    if (served && down) return;
+    if (down && !served && ::GetTickCount64() - written > kLostWriteMs) {
+      WriteSetting("Service", key, "1", ini);
+      written = ::GetTickCount64();
+    }
+    ::Sleep(50);
+  }
+  ADD_FAILURE() << "the service did not serve " << key;
+}
+
+}  // namespace
+
+void ServiceJob::ChangeSettings(const std::function<void(const std::string& ini)>& change) const {
+  const std::string next = Ini() + ".next";
+  ::DeleteFileA(next.c_str());
+  if (PathExists(Ini())) ASSERT_TRUE(::CopyFileA(Ini().c_str(), next.c_str(), FALSE));
+  change(next);
+  WriteSetting("Service", "StartActions", "0", next);
+  WriteSetting("Service", "ReloadParameters", "1", next);
+  ::SetFileAttributesA(Ini().c_str(), FILE_ATTRIBUTE_NORMAL);
+  ASSERT_TRUE(::MoveFileExA(next.c_str(), Ini().c_str(), MOVEFILE_REPLACE_EXISTING));
+  Request(Ini(), "ReloadParameters", [this] { return Events(); }, kLoadedEvent, 30000);
+}
+
+void ServiceJob::ReplaceSettings(const std::function<void(const std::string& ini)>& fill) const {
+  ChangeSettings([&](const std::string& ini) {
+    ::DeleteFileA(ini.c_str());
+    fill(ini);
+  });
+}
+
 void ServiceJob::CheckNowAndWait() const {
-  ASSERT_TRUE(WriteSetting("Service", "StartActions", "1", Ini()));
-  ASSERT_TRUE(WaitFor([&] { return ReadSetting("Service", "StartActions", Ini()) == "0"; }, 10000))
-      << "the service did not take the check-now request";
-  ASSERT_TRUE(WriteSetting("Service", "ReloadParameters", "1", Ini()));
-  ASSERT_TRUE(WaitFor([&] { return ReadSetting("Service", "ReloadParameters", Ini()) == "0"; }, kCheckMs))
-      << "the check did not end";
+  auto events = [this] { return Events(); };
+  Request(Ini(), "StartActions", events, kCheckNowEvent, 30000);
+  Request(Ini(), "ReloadParameters", events, kLoadedEvent, kCheckMs);
 }
 
 bool ServiceJob::AdminHolds(const Release& release) const {

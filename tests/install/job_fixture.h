@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,7 @@ class ServiceJob : public testing::Test {
   void SetUp() override;
   void TearDown() override;
 
+ public:
   std::string File(const std::string& name) const { return folder_.File(name); }
   std::string Admin(const std::string& name) const { return File("PCCSRV\\ADMIN\\" + name); }
   std::string Ini() const { return File("plomenk.ini"); }
@@ -47,7 +49,8 @@ class ServiceJob : public testing::Test {
   std::string Remote(const std::string& name) const { return remote_ + "\\" + name; }
 
   // Logs and debug lines on, FTP retrieval from the local folder, mail to the normal server.
-  void Configure() const;
+  void Configure() const { Configure(Ini()); }
+  void Configure(const std::string& ini) const;
   // A package of the stand-in tool and a pattern file of the release's size, with any
   // extra files, zipped to `zip` and last written hours_from_now.
   void Pack(const Release& release, const std::string& zip, int hours_from_now,
@@ -55,13 +58,23 @@ class ServiceJob : public testing::Test {
   // tsc_<name>.zip on the FTP folder.
   void Offer(const std::string& name, const Release& release, int hours_from_now,
              const std::vector<std::string>& extra = {}) const;
-  // The release in ADMIN and on record, as after its installation; nothing fetched yet.
-  void InstallInAdmin(const Release& release) const;
+  // The release in ADMIN and on record in `ini`, as after its installation; nothing fetched yet.
+  void InstallInAdmin(const Release& release) const { InstallInAdmin(release, Ini()); }
+  void InstallInAdmin(const Release& release, const std::string& ini) const;
+
+  // The service and the test both rewrite the whole settings file with each profile
+  // call, so a write of one can undo a write of the other made at the same moment. A
+  // change is therefore made on a copy, put in place whole, and waited for: the reload
+  // it asks for has been served, and the service writes nothing until the next request.
+  void ChangeSettings(const std::function<void(const std::string& ini)>& change) const;
+  // The same from an empty file.
+  void ReplaceSettings(const std::function<void(const std::string& ini)>& fill) const;
 
   // Asks for a check and waits for the line that ends it.
   void CheckNowUntil(const std::string& line, std::size_t times) const;
   // Asks for a check and waits until the tick after it has run: the reload request
-  // written once the check has begun is served only by a later tick.
+  // written once the check has begun is served only by a later tick. A request that the
+  // service's own writes undid is written again.
   void CheckNowAndWait() const;
 
   // Whether ADMIN holds exactly the release: the tool's bytes and the pattern's size.

@@ -1,6 +1,10 @@
 """Local FTP server for the retrieval tests: anonymous and one login on one root,
 on a free port of 127.0.0.1, plus a listener that accepts and never answers.
 
+A folder holding ".listing" answers LIST with that file's bytes and MDTM with the text
+of ".mdtm" (a listing with garbage dates); a package whose name says "dropped" sends
+half of itself and then loses its data connection.
+
 usage: ftp_server.py ROOT PORTFILE
 PORTFILE receives "<ftp port> <silent port>" once both listen."""
 import os
@@ -9,10 +13,31 @@ import sys
 import threading
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.handlers import FileProducer, FTPHandler
 from pyftpdlib.servers import FTPServer
 
 USER, PASSWORD = "tscuser", "s3cret pw"
+
+
+class HalfThenFail:
+    """A file that yields half its bytes, then fails as a lost connection does."""
+
+    def __init__(self, path):
+        self.fd = open(path, "rb")
+        self.left = os.path.getsize(path) // 2
+        self.name = path
+        self.closed = False
+
+    def read(self, size=-1):
+        if self.left <= 0:
+            raise OSError("connection lost")
+        data = self.fd.read(min(size if size > 0 else self.left, self.left))
+        self.left -= len(data)
+        return data
+
+    def close(self):
+        self.closed = True
+        self.fd.close()
 
 
 class Handler(FTPHandler):
@@ -22,7 +47,27 @@ class Handler(FTPHandler):
         if "broken" in os.path.basename(file):
             self.respond("451 Transfer aborted.")
             return
+        if "dropped" in os.path.basename(file):
+            producer = FileProducer(HalfThenFail(file), "i")
+            self.push_dtp_data(producer, isproducer=True, cmd="RETR")
+            return file
         return super().ftp_RETR(file)
+
+    def ftp_LIST(self, path):
+        listing = os.path.join(path, ".listing")
+        if self.fs.isdir(path) and os.path.exists(listing):
+            with open(listing, "rb") as f:
+                self.push_dtp_data(f.read(), cmd="LIST")
+            return path
+        return super().ftp_LIST(path)
+
+    def ftp_MDTM(self, path):
+        mdtm = os.path.join(os.path.dirname(path), ".mdtm")
+        if os.path.exists(mdtm):
+            with open(mdtm) as f:
+                self.respond("213 " + f.read().strip())
+            return path
+        return super().ftp_MDTM(path)
 
 
 def silent_listener():

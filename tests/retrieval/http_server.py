@@ -4,6 +4,8 @@ Files under ROOT are served as they are; besides them:
   /drop/NAME   promises 100000 bytes, sends 1000 and closes the connection
   /stall/NAME  sends the headers and 10 bytes, then nothing for a minute
   /moved/NAME  redirects (302) to /NAME
+  /loop/NAME   redirects (302) to itself, for ever
+  /status/N/NAME  answers with status N and a short HTML page
 usage: http_server.py ROOT PORTFILE [CERT KEY]   (with CERT and KEY: https)"""
 import functools
 import os
@@ -39,6 +41,21 @@ class Handler(SimpleHTTPRequestHandler):
             self.send_header("Location", self.path[len("/moved"):])
             self.send_header("Content-Length", "0")
             self.end_headers()
+            return
+        if self.path.startswith("/loop/"):
+            self.send_response(302)
+            self.send_header("Location", self.path)
+            self.send_header("Content-Length", "0")
+            self.end_headers()
+            return
+        if self.path.startswith("/status/"):
+            code = int(self.path.split("/")[2])
+            body = b"<html><body>status %d</body></html>" % code
+            self.send_response(code)
+            self.send_header("Content-Type", "text/html")
+            self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            self.wfile.write(body)
             return
         super().do_GET()
 

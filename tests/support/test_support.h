@@ -114,12 +114,12 @@ int ErrorOf(const std::function<void()>& fn);
 
 // Waits until predicate() holds, polling; false when timeout_ms passed first.
 template <typename Predicate>
-bool WaitFor(Predicate predicate, DWORD timeout_ms = 15000) {
+bool WaitFor(Predicate predicate, DWORD timeout_ms = 15000, DWORD poll_ms = 50) {
   const ULONGLONG end = ::GetTickCount64() + timeout_ms;
   for (;;) {
     if (predicate()) return true;
     if (::GetTickCount64() >= end) return false;
-    ::Sleep(50);
+    ::Sleep(poll_ms);
   }
 }
 
