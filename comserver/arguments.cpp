@@ -1,5 +1,7 @@
 #include "arguments.h"
 
+#include <cstring>
+
 #include "com_text.h"
 
 namespace vorms::com {
@@ -17,8 +19,8 @@ bool LeftOut(const VARIANT& value) {
   return V_VT(&value) == VT_ERROR && V_ERROR(&value) == DISP_E_PARAMNOTFOUND;
 }
 
-// The size of a value held in place (in a VARIANT's data field); 0 for a type whose
-// value lies elsewhere.
+// The size of a value held in place (in a VARIANT's data field, or where a typed
+// reference points); 0 for a type whose value lies elsewhere.
 std::size_t ValueSize(VARTYPE type) {
   switch (type) {
     case VT_I1:
@@ -94,6 +96,31 @@ void CheckArray(const VARIANT& value) {
   if (array && !Holds(array, V_VT(&value) & VT_TYPEMASK)) throw ComError(DISP_E_TYPEMISMATCH);
 }
 
+// Stores a value through a typed reference, converted to the referenced type first, so
+// that a value the type cannot hold leaves the variable as it was. Only a value held in
+// place, a text or a decimal can be stored: a reference to an array or an object cannot
+// receive one.
+void StoreThrough(VARIANT& reference, const VARIANT& value, LCID locale) {
+  const VARTYPE type = V_VT(&reference) & ~VT_BYREF;
+  const std::size_t size = ValueSize(type);
+  if (size == 0 && type != VT_BSTR && type != VT_DECIMAL) throw ComError(DISP_E_TYPEMISMATCH);
+  Variant converted;
+  const HRESULT hr =
+      ::VariantChangeTypeEx(converted.get(), const_cast<VARIANT*>(&value), locale, 0, type);
+  if (FAILED(hr)) throw ComError(hr);
+  if (type == VT_BSTR) {
+    ::SysFreeString(*V_BSTRREF(&reference));
+    *V_BSTRREF(&reference) = V_BSTR(converted.get());
+    ::VariantInit(converted.get());  // the variable owns the text now
+  } else if (type == VT_DECIMAL) {
+    DECIMAL number = V_DECIMAL(converted.get());
+    number.wReserved = 0;  // in a VARIANT that word is the type
+    *V_DECIMALREF(&reference) = number;
+  } else {
+    std::memcpy(V_BYREF(&reference), &V_UI1(converted.get()), size);
+  }
+}
+
 }  // namespace
 
 std::string TextArg(BSTR text) { return FromBstr(text); }
@@ -129,19 +156,14 @@ std::string OptionalTextArg(const VARIANT* value) {
   return FromBstr(V_BSTR(text.get()));
 }
 
-void SetTextArg(VARIANT* argument, std::string_view text) {
+void SetTextArg(VARIANT* argument, std::string_view text, LCID text_locale) {
   if (!argument) return;
   VARIANT& target = Referenced(*argument);
   if (LeftOut(target)) return;
-  Bstr value = ToBstr(text);
-  if (V_VT(&target) == (VT_BYREF | VT_BSTR)) {
-    ::SysFreeString(*V_BSTRREF(&target));
-    *V_BSTRREF(&target) = value.release();
-    return;
-  }
-  ::VariantClear(&target);
-  V_VT(&target) = VT_BSTR;
-  V_BSTR(&target) = value.release();
+  Variant value = TextVariant(text);
+  if (V_ISBYREF(&target)) return StoreThrough(target, *value.get(), text_locale);
+  ThrowIfFailed(::VariantClear(&target));
+  value.release(&target);
 }
 
 VARIANT_BOOL Flag(bool value) { return value ? VARIANT_TRUE : VARIANT_FALSE; }

@@ -49,9 +49,13 @@ Variant ValueArg(const VARIANT* value);
 // code, DISP_E_TYPEMISMATCH.
 std::string OptionalTextArg(const VARIANT* value);
 
-// Writes a text back into a by-reference VARIANT argument, through the reference it
-// holds when it holds one; an argument that was left out receives nothing.
-void SetTextArg(VARIANT* argument, std::string_view text);
+// Hands a text back through a by-reference VARIANT argument, into the caller's variable.
+// A VARIANT variable (the argument, or where its VARIANT references lead) receives the
+// text. A typed variable (VT_BYREF|VT_I4, VT_BYREF|VT_DATE...) receives it converted to
+// its type, read in text_locale; a text its type cannot hold, or a reference to an array
+// or an object, is a type mismatch (the conversion's code) and the variable keeps its
+// value. An argument that was left out receives nothing.
+void SetTextArg(VARIANT* argument, std::string_view text, LCID text_locale = LOCALE_USER_DEFAULT);
 
 VARIANT_BOOL Flag(bool value);
 
