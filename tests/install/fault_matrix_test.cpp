@@ -44,17 +44,24 @@ struct Fault {
   bool mails = false;     // and mailed
 };
 
-// A port of 127.0.0.1 on which nothing listens.
+// A port of 127.0.0.1 on which nothing listens: one the system just handed out and took back.
 std::string ClosedPort() {
-  SOCKET s = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  int length = sizeof address;
-  ::bind(s, reinterpret_cast<sockaddr*>(&address), length);
-  ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
-  ::closesocket(s);
-  return std::to_string(ntohs(address.sin_port));
+  WSADATA data;
+  if (::WSAStartup(MAKEWORD(2, 2), &data) != 0) return "";
+  std::string port;
+  {
+    Socket s(::socket(AF_INET, SOCK_STREAM, 0));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int length = sizeof address;
+    if (s && ::bind(s.get(), reinterpret_cast<sockaddr*>(&address), length) == 0 &&
+        ::getsockname(s.get(), reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+      port = std::to_string(ntohs(address.sin_port));
+    }
+  }
+  ::WSACleanup();
+  return port;
 }
 
 // A drive letter that stands for no drive.
@@ -227,7 +234,11 @@ class FaultMatrix : public test::ServiceJob {
 TEST_F(FaultMatrix, FtpServerFaults) {
   const Fault faults[] = {
       {"FTP server down",
-       [](FaultMatrix& m) { m.Set("FTP", "DefaultFolder", "ftp://127.0.0.1:" + ClosedPort() + "/products/tsc"); },
+       [](FaultMatrix& m) {
+         const std::string port = ClosedPort();
+         ASSERT_FALSE(port.empty());
+         m.Set("FTP", "DefaultFolder", "ftp://127.0.0.1:" + port + "/products/tsc");
+       },
        "Launch: STARTFTP=False"},
       {"login refused",
        [](FaultMatrix& m) {
