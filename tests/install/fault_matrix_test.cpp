@@ -202,7 +202,9 @@ class FaultMatrix : public test::ServiceJob {
       fault.produce(*this);
       settings_ = Ini();
     });
-    if (delete_settings_) ASSERT_TRUE(::DeleteFileA(Ini().c_str()));
+    if (delete_settings_) {
+      ASSERT_TRUE(::DeleteFileA(Ini().c_str()));
+    }
     delete_settings_ = false;
     Mark();
     CheckNowAndWait();
@@ -211,7 +213,9 @@ class FaultMatrix : public test::ServiceJob {
     ExpectAdminWhole(fault.installs ? offered_ : kOldRelease);
     EXPECT_NE(seen.find(fault.shows), std::string::npos) << "no \"" << fault.shows << "\"";
     EXPECT_EQ(Count(seen, kMailSent), fault.mails ? 1u : 0u);
-    if (!fault.installs) EXPECT_EQ(Count(seen, kStamped), 0u);
+    if (!fault.installs) {
+      EXPECT_EQ(Count(seen, kStamped), 0u);
+    }
     // VORMS_FAULT_LOG=1 shows what each fault leaves in the logs (the README's table).
     if (HasFailure() || !test::Env("VORMS_FAULT_LOG").empty()) std::cout << "[" << fault.name << "]\n" << seen;
 
