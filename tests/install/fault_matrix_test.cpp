@@ -395,16 +395,6 @@ TEST_F(FaultMatrix, SettingsFaults) {
   for (const Fault& fault : faults) Run(fault);
 }
 
-DWORD VormsProcessId() {
-  SERVICE_STATUS_PROCESS status{};
-  DWORD needed = 0;
-  if (!::QueryServiceStatusEx(test::OpenVorms().get(), SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
-                              sizeof status, &needed)) {
-    return 0;
-  }
-  return status.dwProcessId;
-}
-
 bool StartVormsAgain() {
   if (!::StartServiceA(test::OpenVorms().get(), 0, nullptr)) return false;
   return test::WaitFor([] { return test::VormsState() == SERVICE_RUNNING; }, 30000);
@@ -422,7 +412,7 @@ TEST_F(FaultMatrix, EndedHardWhileInstallingThenStartedAgainTheNextCheckComplete
   WriteSetting("Service", "StartActions", "1", Ini());
   ASSERT_TRUE(test::WaitFor([&] { return PathExists(Admin("tsc.ptn.vorms-new")); }, 120000, 1))
       << "the installation did not begin";
-  const DWORD pid = VormsProcessId();
+  const DWORD pid = test::VormsStatus().dwProcessId;
   Handle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
   ASSERT_TRUE(process && ::TerminateProcess(process.get(), 9));
   ::WaitForSingleObject(process.get(), 10000);
