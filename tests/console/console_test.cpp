@@ -150,11 +150,15 @@ TEST_F(ConsoleTest, SwitchItemsToggleTheirKeyAndTheirDependentItem) {
     Menu(c.item);
     EXPECT_EQ(Ini(box_, c.section, c.key), "1");
     EXPECT_TRUE(MenuChecked(c.item));
-    if (c.dependent) EXPECT_TRUE(MenuEnabled(c.dependent));
+    if (c.dependent) {
+      EXPECT_TRUE(MenuEnabled(c.dependent));
+    }
     Menu(c.item);
     EXPECT_EQ(Ini(box_, c.section, c.key), "0");
     EXPECT_FALSE(MenuChecked(c.item));
-    if (c.dependent) EXPECT_FALSE(MenuEnabled(c.dependent));
+    if (c.dependent) {
+      EXPECT_FALSE(MenuEnabled(c.dependent));
+    }
   }
   // Another program switched the proxy on: the click acts on the file, not on the mark.
   WriteSetting("FTP", "UseProxy", "1", box_.Ini());

@@ -86,12 +86,17 @@ void ServiceJob::Configure(const std::string& ini) const {
   WriteSetting("SMTP", "To", to_, ini);
 }
 
+std::string ToolOf(const Release& release) {
+  const std::string behaviour = release.behaviour;
+  return StandIn(release.version, behaviour.empty() ? release.pattern : std::string(release.pattern) + "_" + behaviour);
+}
+
 void ServiceJob::Pack(const Release& release, const std::string& zip, int hours_from_now,
                       const std::vector<std::string>& extra) const {
   static int packs = 0;
   const std::string staging = File("pack_" + std::to_string(++packs));
   ::CreateDirectoryA(staging.c_str(), nullptr);
-  CopyFileTo(StandIn(release.version, release.pattern), staging + "\\tsc.exe");
+  CopyFileTo(ToolOf(release), staging + "\\tsc.exe");
   WriteFile(staging + "\\tsc.ptn", std::string(release.ptn_size, static_cast<char>('a' + release.ptn_size % 26)));
   std::vector<std::string> names = {"tsc.exe", "tsc.ptn"};
   for (const std::string& name : extra) {
@@ -111,7 +116,7 @@ void ServiceJob::InstallInAdmin(const Release& release, const std::string& ini) 
   ::CreateDirectoryA(File("PCCSRV").c_str(), nullptr);
   ::CreateDirectoryA(File("PCCSRV\\ADMIN").c_str(), nullptr);
   for (const char* name : {"tsc.exe", "tsc.ptn"}) ::SetFileAttributesA(Admin(name).c_str(), FILE_ATTRIBUTE_NORMAL);
-  CopyFileTo(StandIn(release.version, release.pattern), Admin("tsc.exe"));
+  CopyFileTo(ToolOf(release), Admin("tsc.exe"));
   WriteFile(Admin("tsc.ptn"), std::string(release.ptn_size, 'o'));
   WriteSetting("TSC", "Version", release.version_text, ini);
   WriteSetting("TSC", "Pattern", release.pattern, ini);
@@ -179,7 +184,7 @@ void ServiceJob::CheckNowAndWait() const {
 }
 
 bool ServiceJob::AdminHolds(const Release& release) const {
-  return ReadFile(Admin("tsc.exe")) == ReadFile(StandIn(release.version, release.pattern)) &&
+  return ReadFile(Admin("tsc.exe")) == ReadFile(ToolOf(release)) &&
          ReadFile(Admin("tsc.ptn")).size() == release.ptn_size;
 }
 

@@ -31,7 +31,11 @@ struct Release {
   const char* pattern;
   const char* version_text;  // as the service stores it
   std::size_t ptn_size;
+  const char* behaviour = "";  // "hang" or "flood": a copy that does so on "/VL"
 };
+
+// The release's stand-in tool as the build made it.
+std::string ToolOf(const Release& release);
 inline constexpr Release kOldRelease{"1.0.0.1067", "617", "1001067", 40000};
 inline constexpr Release kNewRelease{"1.0.0.1100", "620", "1001100", 60000};
 

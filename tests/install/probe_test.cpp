@@ -95,6 +95,13 @@ TEST(CommandRunner, ReadsAChattyToolWhileItRuns) {
   EXPECT_NE(output.find("end of flood"), std::string::npos);
 }
 
+TEST(CommandRunner, KeepsTheFirstMebibyteOfAToolThatWillNotStopTalking) {
+  const std::string output = ExecuteCommand("CMD /C " + StandIn("1.0.0.1100", "620_flood") + " /VL", 20000);
+  EXPECT_EQ(output.size(), kCommandOutputLimit);
+  EXPECT_EQ(output.rfind("flood line 000000 of a tool", 0), 0u);
+  EXPECT_EQ(output.find("Load pattern file"), std::string::npos);
+}
+
 TEST(CommandRunner, EndsAToolThatOutlivesItsLimit) {
   const ULONGLONG start = ::GetTickCount64();
   try {

@@ -48,7 +48,9 @@ TEST(AnalyzeDownloadedFile, SavedPages) {
     auto messages = test::LoggedMessages(sandbox);
     ASSERT_FALSE(messages.empty());
     EXPECT_EQ(messages.back(), c.line);
-    if (!c.stored) EXPECT_EQ(ReadSetting("TSC", "Pattern", sandbox.Ini()), "0");
+    if (!c.stored) {
+      EXPECT_EQ(ReadSetting("TSC", "Pattern", sandbox.Ini()), "0");
+    }
   }
 }
 

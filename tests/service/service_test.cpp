@@ -19,17 +19,8 @@ using test::TempFolder;
 
 using test::OpenVorms;
 
-SERVICE_STATUS_PROCESS QueryStatus() {
-  SERVICE_STATUS_PROCESS status{};
-  DWORD needed = 0;
-  ServiceHandle service = OpenVorms();
-  ::QueryServiceStatusEx(service.get(), SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
-                         sizeof status, &needed);
-  return status;
-}
-
 bool WaitForState(DWORD state) {
-  return test::WaitFor([&] { return QueryStatus().dwCurrentState == state; }, 30000);
+  return test::WaitFor([&] { return test::VormsState() == state; }, 30000);
 }
 
 bool ServiceExists() { return static_cast<bool>(OpenVorms()); }
@@ -107,7 +98,7 @@ TEST_F(InstalledService, InstallRegistersTheServiceWithTheFixedFileNameOnce) {
     EXPECT_EQ(config.account, "LocalSystem");
     EXPECT_EQ(config.group, "");
     EXPECT_EQ(config.dependencies, "");
-    EXPECT_EQ(QueryStatus().dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED)) << "installing does not start it";
+    EXPECT_EQ(test::VormsStatus().dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED)) << "installing does not start it";
 
     test::ProcessResult again = folder.Run("/i");
     EXPECT_EQ(again.exit_code, 1073u);
@@ -157,21 +148,22 @@ class RunningService : public InstalledService {
     ASSERT_EQ(folder_.Run("/i").exit_code, 0u);
     ASSERT_TRUE(::StartServiceA(OpenVorms().get(), 0, nullptr)) << ::GetLastError();
     ASSERT_TRUE(WaitForState(SERVICE_RUNNING));
-    process_.reset(::OpenProcess(SYNCHRONIZE, FALSE, QueryStatus().dwProcessId));
+    process_.reset(::OpenProcess(SYNCHRONIZE, FALSE, test::VormsStatus().dwProcessId));
   }
   virtual void Prepare() {}
   bool ProcessEnded() const {
     return process_ && ::WaitForSingleObject(process_.get(), 30000) == WAIT_OBJECT_0;
   }
   std::string Ini() const { return folder_.File("plomenk.ini"); }
-  // Waits until the journal holds the line; the journal from that line on.
-  std::vector<std::string> JournalFrom(const std::string& line) const {
+  // Waits until the journal holds the line and at least `lines` lines from it on (the
+  // service may still be writing the ones after it); the journal from that line on.
+  std::vector<std::string> JournalFrom(const std::string& line, std::size_t lines = 1) const {
     std::vector<std::string> from;
     test::WaitFor([&] {
       const auto events = Events(folder_.File("events.log"));
       auto at = std::find(events.begin(), events.end(), line);
       from.assign(at, events.end());
-      return at != events.end();
+      return from.size() >= lines;
     });
     return from;
   }
@@ -183,7 +175,7 @@ class RunningService : public InstalledService {
 };
 
 TEST_F(RunningService, StartsTicksAnswersControlsAndStops) {
-  EXPECT_EQ(QueryStatus().dwControlsAccepted,
+  EXPECT_EQ(test::VormsStatus().dwControlsAccepted,
             static_cast<DWORD>(SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN));
   const auto events = Events(folder_.File("events.log"));
   ASSERT_GE(events.size(), 4u);
@@ -200,7 +192,7 @@ TEST_F(RunningService, StartsTicksAnswersControlsAndStops) {
   SERVICE_STATUS status{};
   ASSERT_TRUE(::ControlService(OpenVorms().get(), SERVICE_CONTROL_INTERROGATE, &status));
   EXPECT_EQ(status.dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
-  EXPECT_EQ(QueryStatus().dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
+  EXPECT_EQ(test::VormsStatus().dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
 
   test::ProcessResult second = folder_.Run("");
   EXPECT_EQ(second.exit_code, 0u);
@@ -226,7 +218,7 @@ TEST_F(RunningService, ChecksWhenTheConsoleAsksAndReloadsWhenItAsks) {
 
   ClearJournal();
   WriteSetting("Service", "StartActions", "1", Ini());
-  const auto check = JournalFrom("Timer1: User has activate the Check Now function");
+  const auto check = JournalFrom("Timer1: User has activate the Check Now function", 3);
   ASSERT_GE(check.size(), 3u) << "the check-now request reached the service";
   EXPECT_EQ(check[1], "Launch: Launch Function starting");
   EXPECT_EQ(check[2], "Launch: HTTP Protocol=0");
@@ -236,14 +228,14 @@ TEST_F(RunningService, ChecksWhenTheConsoleAsksAndReloadsWhenItAsks) {
   WriteSetting("Service", "ReloadParameters", "1", Ini());
   EXPECT_FALSE(JournalFrom("LoadValues: OfficeScan Server Root=" + root).empty());
   EXPECT_TRUE(test::WaitFor([&] { return ReadSetting("Service", "ReloadParameters", Ini()) == "0"; }));
-  EXPECT_EQ(QueryStatus().dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
+  EXPECT_EQ(test::VormsStatus().dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
 }
 
 TEST_F(RunningService, ASettingsFileDeletedWhileRunningIsRecreatedAndReloaded) {
   ASSERT_FALSE(JournalFrom("Loading: Initialize...").empty());
   ClearJournal();
   ASSERT_TRUE(::DeleteFileA(Ini().c_str()));
-  const auto reload = JournalFrom("Timer1: Config File is changed");
+  const auto reload = JournalFrom("Timer1: Config File is changed", 2);
   ASSERT_GE(reload.size(), 2u);
   EXPECT_EQ(reload[1].rfind("LoadValues: OfficeScan Server Root=", 0), 0u);
   EXPECT_TRUE(test::FileExists(Ini()));
@@ -276,7 +268,7 @@ TEST_F(ServiceWithoutRegistryLibrary, ReportsTheMissingLibraryAndKeepsRunning) {
   ASSERT_GE(load.size(), 2u);
   EXPECT_EQ(load[1], "LoadValues: OfficeScan Server Root=");
   ::Sleep(1500);
-  EXPECT_EQ(QueryStatus().dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
+  EXPECT_EQ(test::VormsStatus().dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
 }
 
 // A server on 127.0.0.1 that takes connections and never says a word.

@@ -134,7 +134,9 @@ TEST_F(SmtpNotifyTest, AFailedSessionIsNeverReportedAsSuccess) {
     const std::vector<std::string> lines = LogLines();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].rfind(c.line_start, 0), 0u) << lines[0];
-    if (c.debug_part) EXPECT_NE(DebugLog().find(c.debug_part), std::string::npos);
+    if (c.debug_part) {
+      EXPECT_NE(DebugLog().find(c.debug_part), std::string::npos);
+    }
   }
   EXPECT_FALSE(test::AnyMailTo(to_));
 }

@@ -16,6 +16,16 @@ DWORD VormsState() {
   return status.dwCurrentState;
 }
 
+SERVICE_STATUS_PROCESS VormsStatus() {
+  SERVICE_STATUS_PROCESS status{};
+  DWORD needed = 0;
+  if (!::QueryServiceStatusEx(OpenVorms().get(), SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
+                              sizeof status, &needed)) {
+    return {};
+  }
+  return status;
+}
+
 void RemoveVorms() {
   if (!OpenVorms()) return;
   SERVICE_STATUS status;

@@ -12,6 +12,7 @@ namespace vorms::test {
 
 ServiceHandle OpenVorms();        // null when not installed
 DWORD VormsState();               // 0 when not installed
+SERVICE_STATUS_PROCESS VormsStatus();  // all zeros when not installed
 // Stops and deletes it, waiting for both; nothing when not installed.
 void RemoveVorms();
 // "vorms.exe /i" from the folder (vorms.exe copied there first), then a start; true once
