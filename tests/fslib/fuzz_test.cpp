@@ -6,8 +6,6 @@
 // domain and 127.0.0.1 (anything else may wait on a name server).
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -19,11 +17,6 @@ namespace vorms::test {
 namespace {
 
 constexpr int kDefaultRounds = 150;
-// Wine opens and caches some handles and memory on first use (the warm-up rounds pay
-// for most of it); a leak of one handle, or of one heap block in a few dozen calls, shows.
-constexpr std::size_t kHandleMargin = 8;
-constexpr std::size_t kCommitMargin = 1024 * 1024;
-constexpr std::size_t kHeapBlockMargin = 100;
 
 TEST(DispatchFuzz, BothClassesAnswerCarelessCallsWithoutCrashOrLeak) {
   TempFolder folder("fuzz");
@@ -70,22 +63,7 @@ TEST(DispatchFuzz, BothClassesAnswerCarelessCallsWithoutCrashOrLeak) {
        }},
   };
 
-  const FuzzRun run = FuzzRunFromEnvironment(kDefaultRounds);
-  std::mt19937 random(run.seed);
-  // Careless calls find crashes, hangs, codes no caller should see and references written
-  // over; the leaks are counted over calls the dispatch takes as they are (FuzzCalls).
-  Fuzz(targets, run.rounds, random, FuzzCalls::kCareless);
-  Fuzz(targets, run.rounds / 5 + 1, random, FuzzCalls::kDispatchable);  // warm-up
-  const ProcessUsage before = CurrentUsage();
-  Fuzz(targets, run.rounds, random, FuzzCalls::kDispatchable);
-  const ProcessUsage after = CurrentUsage();
-  std::printf("handles %zu -> %zu, committed bytes %zu -> %zu, heap blocks %zu -> %zu\n",
-              before.handles, after.handles, before.committed_bytes, after.committed_bytes,
-              before.heap_blocks, after.heap_blocks);
-
-  EXPECT_LE(after.handles, before.handles + kHandleMargin) << "handles leaked";
-  EXPECT_LE(after.committed_bytes, before.committed_bytes + kCommitMargin) << "memory leaked";
-  EXPECT_LE(after.heap_blocks, before.heap_blocks + kHeapBlockMargin) << "memory leaked";
+  FuzzThroughDispatch(targets, kDefaultRounds);
 }
 
 }  // namespace

@@ -3,16 +3,13 @@
 // tag may not match what they hold, references of all those, references to references,
 // to nothing and to themselves), named arguments and flags, from a fixed seed. A call
 // that crashes, hangs, overwrites a reference it was handed or fails with a code no
-// caller should see fails the test; the test compares the process's handles and memory
-// before and after many calls to find leaks.
+// caller should see fails the test, and so does a leak over many calls.
 #pragma once
 
 #include <windows.h>
 #include <oleauto.h>
 
-#include <cstddef>
 #include <cstdint>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -45,41 +42,13 @@ struct FuzzTarget {
   std::vector<FuzzMethod> methods;
 };
 
-// The seed (VORMS_FUZZ_SEED, or a fixed one) and the rounds (VORMS_FUZZ_ROUNDS, or
-// default_rounds) of a run, printed so that a failing run can be repeated.
-struct FuzzRun {
-  uint32_t seed;
-  int rounds;
-};
-FuzzRun FuzzRunFromEnvironment(int default_rounds);
-
-// Which calls: a careless caller's, anything at all; or calls the type library's
-// dispatch takes as they are (every parameter in its place, each typed one a value of its
-// type or a reference to one, a parameter that receives a value a variable, that is a
-// reference), whose VARIANT parameters still get anything. The second kind measure leaks:
-// Wine's dispatch (ITypeInfo::Invoke) leaks the converted copies of the earlier arguments
-// of a call it refuses for a later one (a wrong count, a type it cannot convert), more
-// when some arguments are named, and its copy of a value passed to an in-out VARIANT when
-// what the method left there does not convert back to the value's type.
-enum class FuzzCalls { kCareless, kDispatchable };
-
-// Calls each method of each target once per round (and, carelessly, an unknown dispatch
-// id now and then). A failing call is reported with its arguments; a crash or a call
-// that runs for more than a minute prints the call and ends the process.
-void Fuzz(const std::vector<FuzzTarget>& targets, int rounds, std::mt19937& random,
-          FuzzCalls calls);
-
-// The process's open handles and private memory. Wine answers GetProcessHandleCount and
-// PROCESS_MEMORY_COUNTERS_EX.PrivateUsage with 0: the handles are counted by asking for
-// each handle value, and the private memory is the commit charge in PagefileUsage (the
-// figure Windows gives as PrivateUsage too), which Wine reports. A commit charge moves
-// by pages and heap segments; the blocks in use on the process's heaps (every BSTR,
-// SAFEARRAY and C++ allocation is one) show a leak of a few bytes per call as well.
-struct ProcessUsage {
-  std::size_t handles;
-  std::size_t committed_bytes;
-  std::size_t heap_blocks;
-};
-ProcessUsage CurrentUsage();
+// Calls each method of each target (and, now and then, a dispatch id it does not have)
+// once a round: first as careless callers do, then, counting the process's handles, heap
+// blocks and private memory before and after (after a warm-up), as calls the dispatch
+// takes as they are (FuzzCalls in dispatch_fuzz.cpp says why). A failing call is reported with
+// its arguments; a crash or a call that runs for more than a minute prints the call and
+// ends the process. The seed (VORMS_FUZZ_SEED, or a fixed one) and the rounds
+// (VORMS_FUZZ_ROUNDS, or default_rounds) are printed, so that a run can be repeated.
+void FuzzThroughDispatch(const std::vector<FuzzTarget>& targets, int default_rounds);
 
 }  // namespace vorms::test
