@@ -1,5 +1,6 @@
 #include "dispatch.h"
 
+#include "arguments.h"
 #include "com_text.h"
 #include "errors.h"
 
@@ -49,6 +50,20 @@ HRESULT CurrentErrorResult(ITypeInfo* type_info, REFIID iid) noexcept {
   } catch (...) {
     return E_UNEXPECTED;
   }
+}
+
+HRESULT CheckArgumentReferences(const DISPPARAMS* params, UINT* bad_argument) noexcept {
+  if (!params || params->cArgs == 0) return S_OK;
+  if (!params->rgvarg) return E_INVALIDARG;
+  for (UINT index = 0; index < params->cArgs; ++index) {
+    try {
+      Referenced(params->rgvarg[index]);
+    } catch (const ComError&) {
+      if (bad_argument) *bad_argument = index;
+      return DISP_E_TYPEMISMATCH;
+    }
+  }
+  return S_OK;
 }
 
 }  // namespace vorms::com

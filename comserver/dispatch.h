@@ -49,6 +49,11 @@ inline void ThrowIfFailed(HRESULT result) {
 // is the type library's name. A ComError gives its own code.
 HRESULT CurrentErrorResult(ITypeInfo* type_info, REFIID iid) noexcept;
 
+// Refuses a dispatch call whose arguments the type library's dispatch would read through
+// a reference to nothing (a null pointer, or VARIANT references that never reach a
+// value): DISP_E_TYPEMISMATCH, with *bad_argument the argument's index. S_OK otherwise.
+HRESULT CheckArgumentReferences(const DISPPARAMS* params, UINT* bad_argument) noexcept;
+
 template <typename Interface>
 class DispatchObject : public Interface, public ISupportErrorInfo {
  public:
@@ -96,6 +101,9 @@ class DispatchObject : public Interface, public ISupportErrorInfo {
                                    VARIANT* result, EXCEPINFO* exception,
                                    UINT* bad_argument) override {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    if (HRESULT refused = CheckArgumentReferences(params, bad_argument); FAILED(refused)) {
+      return refused;
+    }
     return ::DispInvoke(static_cast<Interface*>(this), type_info_.get(), id, flags, params, result,
                         exception, bad_argument);
   }

@@ -57,11 +57,10 @@ std::optional<SYSTEMTIME> ParseDateTimeText(const std::string& text) {
   return t;
 }
 
-bool FILE_CHANGE_DATE_TO_NOW(const std::string& sFile,
-                             std::optional<std::string>& NewDateCreated) {
+bool FILE_CHANGE_DATE_TO_NOW(const std::string& sFile, const StampReceiver& NewDateCreated) {
   if (!OpenExisting(sFile, GENERIC_READ, FILE_SHARE_READ)) return false;
   const std::string stamp = DateStampText(Now());
-  NewDateCreated = stamp;
+  NewDateCreated(stamp);
   FileHandle file = OpenExisting(sFile, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
   if (!file) return false;
   std::optional<FILETIME> time = FileTimeOf(stamp);

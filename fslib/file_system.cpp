@@ -10,6 +10,14 @@
 
 namespace vorms::fslib {
 
+namespace {
+
+// The stamp is written day first ("d/m/yyyy"), as French dates are: a caller's date
+// variable reads it that way, whatever the user's own date order.
+const LCID kStampLocale = MAKELCID(MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH), SORT_DEFAULT);
+
+}  // namespace
+
 using com::Flag;
 using com::Ref;
 using com::TextArg;
@@ -72,9 +80,10 @@ HRESULT FileSystem::GET_SYSTEM32_FOLDER(BSTR* result) {
 HRESULT FileSystem::FILE_CHANGE_DATE_TO_NOW(BSTR* sFile, VARIANT* NewDateCreated,
                                             VARIANT_BOOL* result) {
   return Call([&] {
-    std::optional<std::string> stamp;
-    bool changed = fslib::FILE_CHANGE_DATE_TO_NOW(TextArg(sFile), stamp);
-    if (stamp) com::SetTextArg(NewDateCreated, *stamp);
+    const bool changed =
+        fslib::FILE_CHANGE_DATE_TO_NOW(TextArg(sFile), [&](const std::string& stamp) {
+          com::SetTextArg(NewDateCreated, stamp, kStampLocale);
+        });
     Ref(result) = Flag(changed);
   });
 }

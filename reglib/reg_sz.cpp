@@ -15,7 +15,7 @@ namespace {
 using com::Flag;
 using com::Ref;
 using com::TextArg;
-using com::ThrowIfFailed;
+using com::ValueArg;
 
 constexpr REGSAM kExistsAccess = 0x19;  // query value, enumerate subkeys, notify
 constexpr REGSAM kValueAccess = 0x3F;
@@ -84,16 +84,16 @@ LONG CloseStatus(RegKey& key, LONG operation) {
   return operation != ERROR_SUCCESS ? operation : closed;
 }
 
-LONG WriteValue(LONG root, const std::string& key, const std::string& name, const VARIANT& value) {
+// The data comes from the Value already read, so that a Value the method refuses leaves
+// the registry as it was, the key included.
+LONG WriteValue(LONG root, const std::string& key, const std::string& name,
+                const std::optional<ValueData>& data) {
   if (!KeyOpens(root, key)) {
     if (LONG created = CreateKeyStatus(root, key); created != ERROR_SUCCESS) return created;
   }
   LONG status = 0;
   RegKey handle = OpenKey(root, key, kValueAccess, status);
   if (status != ERROR_SUCCESS) return status;
-  Variant direct;
-  ThrowIfFailed(::VariantCopyInd(direct.get(), const_cast<VARIANT*>(&value)));
-  std::optional<ValueData> data = DataFor(*direct.get());
   LONG written = ERROR_SUCCESS;
   if (data) {
     written = ::RegSetValueExA(handle.get(), name.c_str(), 0, data->type,
@@ -103,22 +103,16 @@ LONG WriteValue(LONG root, const std::string& key, const std::string& name, cons
   return CloseStatus(handle, written);
 }
 
-Variant Copy(const VARIANT& value) {
-  Variant copy;
-  ThrowIfFailed(::VariantCopyInd(copy.get(), const_cast<VARIANT*>(&value)));
-  return copy;
-}
-
 Variant ReadTypedValue(LONG root, const std::string& key, const std::string& name,
-                       const VARIANT& default_value) {
+                       Variant default_value) {
   LONG status = 0;
   RegKey handle = OpenKey(root, key, kExistsAccess, status);
   if (status != ERROR_SUCCESS) return Variant();
   DWORD type = 0;
   std::vector<BYTE> data;
-  if (!ReadValue(handle.get(), name, type, data)) return Copy(default_value);
+  if (!ReadValue(handle.get(), name, type, data)) return default_value;
   std::optional<Variant> value = VariantFor(type, data);
-  return value ? std::move(*value) : Copy(default_value);
+  return value ? std::move(*value) : std::move(default_value);
 }
 
 // A delete of a value that is not there leaves the key as asked: no failure.
@@ -159,14 +153,15 @@ HRESULT RegSz::EnumKeys(KeyRoot root, BSTR key, SAFEARRAY** result) {
 HRESULT RegSz::SetValue(KeyRoot* root, BSTR* key, BSTR* value_name, VARIANT* value,
                         LONG* result) {
   return Call([&] {
-    Ref(result) = WriteValue(Ref(root), TextArg(key), TextArg(value_name), Ref(value));
+    Ref(result) = WriteValue(Ref(root), TextArg(key), TextArg(value_name),
+                             DataFor(*ValueArg(value).get()));
   });
 }
 
 HRESULT RegSz::GetValue(KeyRoot* root, BSTR* key, BSTR* value_name, VARIANT* default_value,
                         VARIANT* result) {
   return Call([&] {
-    ReadTypedValue(Ref(root), TextArg(key), TextArg(value_name), Ref(default_value))
+    ReadTypedValue(Ref(root), TextArg(key), TextArg(value_name), ValueArg(default_value))
         .release(&Ref(result));
   });
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "arguments.h"
@@ -18,6 +19,7 @@ namespace {
 using com::Flag;
 using com::OptionalTextArg;
 using com::Ref;
+using com::SetTextArg;
 using com::TextArg;
 using com::TextResult;
 
@@ -258,15 +260,20 @@ bool DeleteKey(LONG root, const std::string& key_path, const std::string& sub_ke
 }
 
 // An empty value name stands for the value named like the key path (not the key's
-// default value); value_name then receives that name.
-bool DeleteKeyValue(LONG root, const std::string& key_path, std::string& value_name) {
-  return Trapped(false, [&] {
+// default value), and the caller's SubKey receives that name once the key is open and
+// before the delete: a SubKey that cannot hold it is the caller's error, not trapped,
+// and the value stays.
+bool DeleteKeyValue(LONG root, const std::string& key_path, const std::string& value_name,
+                    const std::function<void(const std::string&)>& receive_name) {
+  RegKey key = Trapped(RegKey(), [&] {
     LONG status = 0;
-    RegKey key = OpenKey(root, key_path, kFullAccess, status);
-    if (status != ERROR_SUCCESS) return false;
-    if (value_name.empty()) value_name = key_path;
-    return ::RegDeleteValueA(key.get(), value_name.c_str()) == ERROR_SUCCESS;
+    return OpenKey(root, key_path, kFullAccess, status);
   });
+  if (!key) return false;
+  const std::string name = value_name.empty() ? key_path : value_name;
+  if (value_name.empty()) receive_name(name);
+  return Trapped(false,
+                 [&] { return ::RegDeleteValueA(key.get(), name.c_str()) == ERROR_SUCCESS; });
 }
 
 }  // namespace
@@ -319,11 +326,10 @@ HRESULT sRegistries::DeleteRegKey(KeyRoot* root, BSTR* key_path, BSTR* sub_key,
 HRESULT sRegistries::DeleteRegKeyValue(KeyRoot* root, BSTR* key_path, VARIANT* sub_key,
                                        VARIANT_BOOL* result) {
   return Call([&] {
+    const LONG where = Ref(root);
     const std::string path = TextArg(key_path);
-    const std::string given = OptionalTextArg(sub_key);
-    std::string value_name = given;
-    Ref(result) = Flag(DeleteKeyValue(Ref(root), path, value_name));
-    if (value_name != given) com::SetTextArg(sub_key, value_name);
+    Ref(result) = Flag(DeleteKeyValue(where, path, OptionalTextArg(sub_key),
+                                      [&](const std::string& name) { SetTextArg(sub_key, name); }));
   });
 }
 

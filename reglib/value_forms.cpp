@@ -1,8 +1,12 @@
 #include "value_forms.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <cstring>
+#include <span>
 
+#include "arguments.h"
 #include "com_text.h"
 #include "dispatch.h"
 #include "errors.h"
@@ -43,35 +47,68 @@ std::vector<Variant> TextVariants(const std::vector<std::string>& texts) {
   return variants;
 }
 
-struct ArrayElements {
-  LONG lower = 0;
-  std::vector<Variant> elements;  // from the lower bound on
+// The indices of a one-dimensional array, read from its descriptor before any element
+// is: an array that is not there has no element at all (9), more dimensions are no
+// list (5), and an array whose indices would run past the largest index is out of
+// range (9). The last index may lie below the first (no elements).
+struct Bounds {
+  LONGLONG lower;
+  LONGLONG upper;
 };
 
-// Every element of a one-dimensional array of BSTRs, bytes or VARIANTs, as a VARIANT.
-// An array that is not there has no element at all (9); more dimensions are no list (5).
-ArrayElements Elements(SAFEARRAY* array, VARTYPE element_type) {
+Bounds ListBounds(SAFEARRAY* array) {
   if (!array) throw RuntimeError(err::kSubscriptOutOfRange);
   if (::SafeArrayGetDim(array) != 1) throw RuntimeError(err::kInvalidArgument);
-  ArrayElements result;
-  LONG upper = -1;
-  ThrowIfFailed(::SafeArrayGetLBound(array, 1, &result.lower));
-  ThrowIfFailed(::SafeArrayGetUBound(array, 1, &upper));
-  for (LONG i = result.lower; i <= upper; ++i) {
-    Variant element;
-    if (element_type == VT_VARIANT) {
-      ThrowIfFailed(::SafeArrayGetElement(array, &i, element.receive()));
-    } else {  // a BSTR or a byte lands in the VARIANT's data, typed once it is there
-      ThrowIfFailed(::SafeArrayGetElement(array, &i, &V_BSTR(element.get())));
-      V_VT(element.get()) = element_type;
-    }
-    result.elements.push_back(std::move(element));
+  LONG lower = 0;
+  ThrowIfFailed(::SafeArrayGetLBound(array, 1, &lower));
+  const LONGLONG upper = static_cast<LONGLONG>(lower) + array->rgsabound[0].cElements - 1;
+  if (upper > LONG_MAX) throw RuntimeError(err::kSubscriptOutOfRange);
+  return {lower, upper};
+}
+
+// Copies element index into where; an element the array cannot give (Wine's arrays
+// cannot index up to the largest index) is out of range (9), as any index outside it.
+void GetElement(SAFEARRAY* array, LONGLONG index, void* where) {
+  LONG at = static_cast<LONG>(index);
+  const HRESULT hr = ::SafeArrayGetElement(array, &at, where);
+  if (hr == DISP_E_BADINDEX) throw RuntimeError(err::kSubscriptOutOfRange);
+  ThrowIfFailed(hr);
+}
+
+// Element index of an array of BSTRs, bytes or VARIANTs (its tag checked against the
+// array by ValueArg), as a VARIANT; a VARIANT element with its references followed.
+Variant Element(SAFEARRAY* array, LONGLONG index, VARTYPE element_type) {
+  if (element_type == VT_VARIANT) {
+    Variant stored;
+    GetElement(array, index, stored.receive());
+    return com::ValueArg(stored.get());
   }
-  return result;
+  if (element_type == VT_UI1) {
+    BYTE byte = 0;
+    GetElement(array, index, &byte);
+    return ByteVariant(byte);
+  }
+  Bstr text;
+  GetElement(array, index, text.receive());
+  Variant element;
+  V_VT(element.get()) = VT_BSTR;
+  V_BSTR(element.get()) = text.release();
+  return element;
+}
+
+// Elements first to upper, each read when it is reached: what is kept grows with what the
+// array really holds.
+std::vector<Variant> Elements(SAFEARRAY* array, VARTYPE element_type, LONGLONG first,
+                              LONGLONG upper) {
+  std::vector<Variant> elements;
+  for (LONGLONG index = first; index <= upper; ++index) {
+    elements.push_back(Element(array, index, element_type));
+  }
+  return elements;
 }
 
 // The one type every element holds; a list without elements is a list of texts.
-VARTYPE CommonType(const std::vector<Variant>& elements) {
+VARTYPE CommonType(std::span<const Variant> elements) {
   if (elements.empty()) return VT_BSTR;
   for (const Variant& element : elements) {
     if (element.type() != elements.front().type()) return VT_EMPTY;
@@ -80,7 +117,7 @@ VARTYPE CommonType(const std::vector<Variant>& elements) {
 }
 
 // The texts each followed by a zero character, plus the final zero.
-ValueData MultiSzData(const std::vector<Variant>& texts) {
+ValueData MultiSzData(std::span<const Variant> texts) {
   std::string bytes;
   for (const Variant& text : texts) {
     bytes += FromBstr(V_BSTR(text.get()));
@@ -91,23 +128,34 @@ ValueData MultiSzData(const std::vector<Variant>& texts) {
   return {REG_MULTI_SZ, bytes};
 }
 
-// The bytes from index 0 to the upper bound.
-ValueData BinaryData(const ArrayElements& array) {
-  if (array.lower > 0) throw RuntimeError(err::kSubscriptOutOfRange);  // no element 0
-  std::string bytes;
-  for (std::size_t i = static_cast<std::size_t>(-array.lower); i < array.elements.size(); ++i) {
-    bytes += static_cast<char>(V_UI1(array.elements[i].get()));
-  }
-  return {REG_BINARY, bytes};
+// Where a byte array's data begins: index 0, which an array with a lower bound above 0
+// does not have (9).
+LONGLONG FirstByte(const Bounds& bounds) {
+  if (bounds.lower > 0) throw RuntimeError(err::kSubscriptOutOfRange);
+  return 0;
 }
 
+ValueData BinaryData(std::span<const Variant> bytes) {
+  std::string data;
+  for (const Variant& byte : bytes) data += static_cast<char>(V_UI1(byte.get()));
+  return {REG_BINARY, data};
+}
+
+// A byte array gives the bytes from index 0 to its upper bound; the elements below 0 are
+// never read.
 std::optional<ValueData> ArrayData(SAFEARRAY* array, VARTYPE element_type) {
-  const ArrayElements elements = Elements(array, element_type);
-  switch (element_type == VT_VARIANT ? CommonType(elements.elements) : element_type) {
+  const Bounds bounds = ListBounds(array);
+  if (element_type == VT_UI1) {
+    return BinaryData(Elements(array, VT_UI1, FirstByte(bounds), bounds.upper));
+  }
+  const std::vector<Variant> elements = Elements(array, element_type, bounds.lower, bounds.upper);
+  switch (CommonType(elements)) {
     case VT_BSTR:
-      return MultiSzData(elements.elements);
-    case VT_UI1:
-      return BinaryData(elements);
+      return MultiSzData(elements);
+    case VT_UI1: {
+      const auto below_zero = static_cast<std::size_t>(FirstByte(bounds) - bounds.lower);
+      return BinaryData(std::span(elements).subspan(std::min(below_zero, elements.size())));
+    }
     default:
       return std::nullopt;
   }

@@ -25,8 +25,10 @@ struct ValueData {
 
 // By the value's variant type: 16- or 32-bit integer REG_DWORD, text REG_SZ with its
 // zero, list of texts REG_MULTI_SZ, bytes REG_BINARY (from index 0 to the upper bound;
-// an array without element 0 raises 9). Nothing for any other type (floating point,
-// date, flag, empty, an array mixing types).
+// an array with a lower bound above 0 raises 9). Nothing for any other type (floating
+// point, date, flag, empty, an array mixing types). The value is an argument as
+// com::ValueArg gives it: its references followed and its array's tag checked, as the
+// VARIANTs inside an array are before they are read.
 std::optional<ValueData> DataFor(const VARIANT& value);
 
 // What GetValue returns for stored data: REG_SZ its text before the first zero,

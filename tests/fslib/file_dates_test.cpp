@@ -44,6 +44,10 @@ class FileChangeDateToNow : public testing::Test {
  protected:
   void SetUp() override { SetClockForTesting(&now_); }
   void TearDown() override { SetClockForTesting(nullptr); }
+  // FILE_CHANGE_DATE_TO_NOW, the stamp it hands back kept in stamp.
+  bool ChangeDate(const std::string& file, std::optional<std::string>& stamp) {
+    return FILE_CHANGE_DATE_TO_NOW(file, [&](const std::string& text) { stamp = text; });
+  }
   const DateTime now_{2026, 1, 8, 9, 5, 3};
   TempFolder folder_;
 };
@@ -80,7 +84,7 @@ TEST_F(FileChangeDateToNow, StampsTheThreeDatesAndHandsTheTextBack) {
   std::string file = folder_.File("tsc.exe");
   test::WriteFile(file, "tool");
   std::optional<std::string> stamp = "as passed";
-  ASSERT_TRUE(FILE_CHANGE_DATE_TO_NOW(file, stamp));
+  ASSERT_TRUE(ChangeDate(file, stamp));
   EXPECT_EQ(stamp, "8/1/2026  9:5:3");
   FileTimes times = TimesOf(file);
   ExpectReading(times.created, now_);
@@ -90,7 +94,7 @@ TEST_F(FileChangeDateToNow, StampsTheThreeDatesAndHandsTheTextBack) {
 
 TEST_F(FileChangeDateToNow, HandsNothingBackForAMissingFile) {
   std::optional<std::string> stamp;
-  EXPECT_FALSE(FILE_CHANGE_DATE_TO_NOW(folder_.File("missing.exe"), stamp));
+  EXPECT_FALSE(ChangeDate(folder_.File("missing.exe"), stamp));
   EXPECT_FALSE(stamp);
 }
 
@@ -104,7 +108,7 @@ TEST_F(FileChangeDateToNow, HandsTheStampBackEvenWhenTheFileCannotBeWritten) {
     FileHandle reader(::CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                     OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(reader);
-    EXPECT_FALSE(FILE_CHANGE_DATE_TO_NOW(file, stamp));
+    EXPECT_FALSE(ChangeDate(file, stamp));
   }
   EXPECT_EQ(stamp, "8/1/2026  9:5:3");
   EXPECT_TRUE(TimesOf(file).written == before.written);

@@ -151,6 +151,112 @@ TEST_F(FileSystemThroughCom, LeavesTheDateArgumentAsItWasForAMissingFile) {
   EXPECT_EQ(V_I4(stamp.get()), 42);
 }
 
+// The universal time of a local date.
+ULONGLONG TimeOfDate(DATE date) {
+  SYSTEMTIME local{};
+  EXPECT_TRUE(::VariantTimeToSystemTime(date, &local));
+  FILETIME local_time, universal;
+  ::SystemTimeToFileTime(&local, &local_time);
+  ::LocalFileTimeToFileTime(&local_time, &universal);
+  return (static_cast<ULONGLONG>(universal.dwHighDateTime) << 32) | universal.dwLowDateTime;
+}
+
+// A file whose three dates lie in 2001.
+void MakeOldFile(const std::string& path) {
+  test::WriteFile(path, "tool");
+  FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+  SYSTEMTIME old{2001, 2, 0, 3, 4, 5, 6, 0};
+  FILETIME time;
+  ::SystemTimeToFileTime(&old, &time);
+  ::SetFileTime(file.get(), &time, &time, &time);
+}
+
+// A caller's variable of one type: the value it holds and a typed reference to it.
+struct Variable {
+  explicit Variable(VARTYPE type) {
+    V_VT(held.get()) = type;
+    V_VT(reference.get()) = VT_BYREF | type;
+    V_BYREF(reference.get()) = &V_UI1(held.get());  // where every such type's value lies
+  }
+  Variant held, reference;
+};
+
+class DateVariables : public FileSystemThroughCom,
+                      public testing::WithParamInterface<bool> {
+ protected:
+  // FILE_CHANGE_DATE_TO_NOW on a file of the test's folder, through the function table
+  // or, for the second parameter, through IDispatch; the method's code.
+  HRESULT ChangeDateAs(const std::string& name, VARIANT* date) {
+    const std::string path = folder_.File(name);
+    if (!GetParam()) {
+      Bstr file = ToBstr(path);
+      VARIANT_BOOL changed = VARIANT_FALSE;
+      return fs_->FILE_CHANGE_DATE_TO_NOW(file.inout(), date, &changed);
+    }
+    ComPtr<IDispatch> object = test::CreateObject<IDispatch>(CLSID_FileSystem);
+    Variant file = test::Text(path);
+    return test::DispatchCall(object.get(), 0x6003000D, {file.get(), date});
+  }
+};
+
+TEST_P(DateVariables, ADateOrTextVariableReceivesTheStampInItsOwnType) {
+  const std::string file = folder_.File("tsc.exe");
+  MakeOldFile(file);
+
+  Variable date(VT_DATE);
+  ASSERT_EQ(ChangeDateAs("tsc.exe", date.reference.get()), S_OK);
+  EXPECT_EQ(date.reference.type(), VT_BYREF | VT_DATE) << "the argument still refers to it";
+  for (ULONGLONG time : TimesOf(file)) EXPECT_EQ(time, TimeOfDate(V_DATE(date.held.get())));
+
+  Variable text(VT_BSTR);
+  V_BSTR(text.held.get()) = ToBstr("as passed").release();
+  ASSERT_EQ(ChangeDateAs("tsc.exe", text.reference.get()), S_OK);
+  EXPECT_EQ(text.reference.type(), VT_BYREF | VT_BSTR);
+  EXPECT_EQ(TimeOfStamp(FromBstr(V_BSTR(text.held.get()))), TimesOf(file)[0]);
+
+  // A VARIANT variable that holds a date reference passes the stamp on to the date.
+  Variable further(VT_DATE);
+  Variant variable;
+  V_VT(variable.get()) = VT_BYREF | VT_VARIANT;
+  V_VARIANTREF(variable.get()) = further.reference.get();
+  ASSERT_EQ(ChangeDateAs("tsc.exe", variable.get()), S_OK);
+  EXPECT_EQ(further.reference.type(), VT_BYREF | VT_DATE);
+  EXPECT_EQ(TimeOfDate(V_DATE(further.held.get())), TimesOf(file)[0]);
+}
+
+TEST_P(DateVariables, AVariableThatCannotHoldTheStampIsATypeMismatchAndTheFileKeepsItsDates) {
+  const std::string file = folder_.File("tsc.exe");
+  MakeOldFile(file);
+  const std::vector<ULONGLONG> old = TimesOf(file);
+
+  Variable number(VT_I4);
+  V_I4(number.held.get()) = 42;
+  EXPECT_EQ(ChangeDateAs("tsc.exe", number.reference.get()), DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(number.reference.type(), VT_BYREF | VT_I4);
+  EXPECT_EQ(V_I4(number.held.get()), 42);
+
+  Variable flag(VT_BOOL);
+  EXPECT_EQ(ChangeDateAs("tsc.exe", flag.reference.get()), DISP_E_TYPEMISMATCH);
+
+  Variable bytes(VT_ARRAY | VT_UI1);
+  V_ARRAY(bytes.held.get()) = ::SafeArrayCreateVector(VT_UI1, 0, 0);
+  EXPECT_EQ(ChangeDateAs("tsc.exe", bytes.reference.get()), DISP_E_TYPEMISMATCH)
+      << "an array variable receives no text";
+
+  Variant loop;  // a VARIANT reference to itself leads to no variable at all
+  V_VT(loop.get()) = VT_BYREF | VT_VARIANT;
+  V_VARIANTREF(loop.get()) = loop.get();
+  EXPECT_EQ(ChangeDateAs("tsc.exe", loop.get()), DISP_E_TYPEMISMATCH);
+
+  EXPECT_EQ(TimesOf(file), old);
+}
+
+INSTANTIATE_TEST_SUITE_P(Calls, DateVariables, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& call) {
+                           return call.param ? "ThroughIDispatch" : "ThroughTheFunctionTable";
+                         });
+
 TEST_F(FileSystemThroughCom, StampsAFileWhenTheDateArgumentIsLeftOut) {
   test::WriteFile(folder_.File("tsc.ptn"), "pattern");
   Variant left_out = test::LeftOut();

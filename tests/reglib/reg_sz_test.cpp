@@ -2,6 +2,7 @@
 // over a private registry key.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -250,6 +251,7 @@ TEST(RegSzValues, SetValueWritesByVariantTypeOnAKeyItCreatesAndGetValueReadsItBa
       {"bytes from index 0 only", ByteArray("\x09\x01\x02", -1), {true, REG_BINARY, "\x01\x02"},
        "[byte 1|byte 2]"},
       {"no bytes", ByteArray(""), {true, REG_BINARY, ""}, "[]"},
+      {"bytes that all lie below index 0", ByteArray("\x01\x02", -3), {true, REG_BINARY, ""}, "[]"},
       {"script array of bytes", ScriptArray(script_bytes),
        {true, REG_BINARY, std::string("\x07\0", 2)}, "[byte 7|byte 0]"},
       {"floating point", OfType(VT_R8), {false, REG_NONE, ""}, "text default"},
@@ -273,14 +275,141 @@ TEST(RegSzValues, SetValueWritesByVariantTypeOnAKeyItCreatesAndGetValueReadsItBa
   }
 }
 
-TEST(RegSzValues, ByteArrayWithoutElementZeroIsAnAutomationError) {
+// An array made for one element type, filled, and tagged as it is or as another, as a
+// careless client might. The elements are no zeros, so that reading them by the wrong
+// type reads pointers that point nowhere.
+Variant Array(VARTYPE tag, VARTYPE holds, LONG lower_bound = 0, ULONG count = 2) {
+  SAFEARRAYBOUND bound{count, lower_bound};
+  SafeArray array(::SafeArrayCreate(holds, 1, &bound));
+  for (LONGLONG index = lower_bound; index < lower_bound + LONGLONG{count} && index <= LONG_MAX;
+       ++index) {
+    Variant text = Text("element");
+    LONG number = 0x12345678;
+    void* element = holds == VT_BSTR      ? static_cast<void*>(V_BSTR(text.get()))
+                    : holds == VT_VARIANT ? static_cast<void*>(text.get())
+                    : holds == VT_UNKNOWN ? nullptr
+                                          : static_cast<void*>(&number);
+    LONG at = static_cast<LONG>(index);
+    ::SafeArrayPutElement(array.get(), &at, element);
+  }
+  Variant v;
+  V_VT(v.get()) = VT_ARRAY | tag;
+  V_ARRAY(v.get()) = array.release();
+  return v;
+}
+
+Variant NoArray(VARTYPE tag) {
+  Variant v;
+  V_VT(v.get()) = VT_ARRAY | tag;
+  V_ARRAY(v.get()) = nullptr;
+  return v;
+}
+
+// A VARIANT that refers to another one, which the caller keeps.
+Variant RefTo(VARIANT* value) {
+  Variant v;
+  V_VT(v.get()) = VT_BYREF | VT_VARIANT;
+  V_VARIANTREF(v.get()) = value;
+  return v;
+}
+
+constexpr HRESULT kSubscriptOutOfRange = static_cast<HRESULT>(0x800A0009);  // run-time error 9
+
+struct RefusedCase {
+  const char* what;
+  Variant value;
+  HRESULT expected;
+};
+
+// Both ways a client calls SetValue: through the function table and through IDispatch.
+HRESULT SetValueBothWays(Values& values, const std::string& path, VARIANT* value) {
+  LONG status = -1;
+  Variant copy;
+  ::VariantCopy(copy.get(), value);
+  const HRESULT table = values.SetValue(path, "Value", std::move(copy), status);
+  ComPtr<IDispatch> object = CreateObject<IDispatch>(CLSID_RegSz);
+  Variant root = Long(kCurrentUser), key = Text(path), name = Text("Value");
+  const HRESULT dispatch = DispatchCall(object.get(), 0x60030004,
+                                        {root.get(), key.get(), name.get(), value});
+  EXPECT_EQ(dispatch, table) << "through IDispatch";
+  return table;
+}
+
+TEST(RegSzValues, ArraysThatDoNotHoldWhatTheirTagSaysAreATypeMismatchAndWriteNothing) {
+  Variant held_by_reference = Array(VT_BSTR, VT_I4);
+  Variant typed_reference;
+  V_VT(typed_reference.get()) = VT_BYREF | VT_ARRAY | VT_BSTR;
+  V_ARRAYREF(typed_reference.get()) = &V_ARRAY(held_by_reference.get());
+  Variant referred = Array(VT_UI1, VT_VARIANT);
+  std::vector<Variant> nested;
+  nested.push_back(Text("a"));
+  nested.push_back(Array(VT_BSTR, VT_R8));
+  RefusedCase cases[] = {
+      {"texts holding VARIANTs", Array(VT_BSTR, VT_VARIANT), DISP_E_TYPEMISMATCH},
+      {"texts holding 32-bit numbers", Array(VT_BSTR, VT_I4), DISP_E_TYPEMISMATCH},
+      {"texts holding bytes", Array(VT_BSTR, VT_UI1), DISP_E_TYPEMISMATCH},
+      {"bytes holding VARIANTs", Array(VT_UI1, VT_VARIANT), DISP_E_TYPEMISMATCH},
+      {"bytes holding texts", Array(VT_UI1, VT_BSTR), DISP_E_TYPEMISMATCH},
+      {"bytes holding 16-bit numbers", Array(VT_UI1, VT_I2), DISP_E_TYPEMISMATCH},
+      {"VARIANTs holding texts", Array(VT_VARIANT, VT_BSTR), DISP_E_TYPEMISMATCH},
+      {"VARIANTs holding objects", Array(VT_VARIANT, VT_UNKNOWN), DISP_E_TYPEMISMATCH},
+      {"a reference to texts holding numbers", std::move(typed_reference), DISP_E_TYPEMISMATCH},
+      {"a VARIANT reference to bytes holding VARIANTs", RefTo(referred.get()),
+       DISP_E_TYPEMISMATCH},
+      {"a script array holding a mistagged array", ScriptArray(nested), DISP_E_TYPEMISMATCH},
+      // Arrays whose elements cannot all be indexed, and no array at all.
+      {"bytes without element 0", ByteArray("\x01\x02", 1), kSubscriptOutOfRange},
+      {"texts up to the largest index", Array(VT_BSTR, VT_BSTR, LONG_MAX - 1),
+       kSubscriptOutOfRange},
+      {"bytes past the largest index", Array(VT_UI1, VT_UI1, LONG_MAX), kSubscriptOutOfRange},
+      {"texts tagged but no array", NoArray(VT_BSTR), kSubscriptOutOfRange},
+  };
   TestKey key;
   Values values;
+  for (RefusedCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(SetValueBothWays(values, key.Below("New"), c.value.get()), c.expected);
+    EXPECT_FALSE(key.Exists("New")) << "nothing is written, not even the key";
+  }
+}
+
+TEST(RegSzValues, ReferencesThatLeadNowhereAreRefusedBeforeAnythingIsRead) {
+  TestKey key;
+  ComPtr<_RegSz> object = CreateObject<_RegSz>(CLSID_RegSz);
+  LONG root = kCurrentUser;
+  Bstr path = ToBstr(key.path()), name = ToBstr("Missing");
+  Variant to_nothing, result;
+  V_VT(to_nothing.get()) = VT_BYREF | VT_I4;
+  V_I4REF(to_nothing.get()) = nullptr;
+  EXPECT_EQ(object->GetValue(&root, path.inout(), name.inout(), to_nothing.get(), result.receive()),
+            E_POINTER)
+      << "a missing value would give this Default";
   LONG status = -1;
-  EXPECT_EQ(values.SetValue(key.path(), "Value", ByteArray("\x01\x02", 1), status),
-            static_cast<HRESULT>(0x800A0009))
-      << "run-time error 9, subscript out of range";
-  EXPECT_FALSE(key.Get("Value").exists);
+  EXPECT_EQ(object->SetValue(&root, path.inout(), name.inout(), to_nothing.get(), &status),
+            E_POINTER);
+
+  // Through IDispatch the type library's dispatch would read them itself: refused before.
+  Variant loop;
+  V_VT(loop.get()) = VT_BYREF | VT_VARIANT;
+  V_VARIANTREF(loop.get()) = loop.get();
+  Variant root_to_nothing = RefTo(to_nothing.get());
+  Variant root_value = Long(kCurrentUser), key_text = Text(key.path()), name_text = Text("Missing");
+  ComPtr<IDispatch> dispatch = CreateObject<IDispatch>(CLSID_RegSz);
+  UINT bad = 99;
+  EXPECT_EQ(DispatchCall(dispatch.get(), 0x60030005,
+                         {root_to_nothing.get(), key_text.get(), name_text.get(), Text("").get()},
+                         nullptr, &bad),
+            DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(bad, 3u) << "the first argument, last in DISPPARAMS";
+  EXPECT_EQ(DispatchCall(dispatch.get(), 0x60030005,
+                         {root_value.get(), key_text.get(), name_text.get(), loop.get()}, nullptr,
+                         &bad),
+            DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(bad, 0u);
+  DISPPARAMS arguments_not_there{nullptr, nullptr, 2, 0};
+  EXPECT_EQ(dispatch->Invoke(0x60030000, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
+                             &arguments_not_there, nullptr, nullptr, nullptr),
+            E_INVALIDARG);
 }
 
 struct GetCase {

@@ -438,5 +438,61 @@ TEST(DeleteRegKeyValue, AnEmptySubKeyDeletesTheValueNamedLikeTheKeyPathAndReceiv
   EXPECT_TRUE(key.Get("").exists);
 }
 
+// DeleteRegKeyValue through the function table or, with dispatch, through IDispatch; the
+// method's code.
+HRESULT DeleteRegKeyValueAs(bool dispatch, const std::string& path, VARIANT* sub_key) {
+  Variant root = Long(kCurrentUser), key = Text(path);
+  if (dispatch) {
+    ComPtr<IDispatch> object = CreateObject<IDispatch>(CLSID_sRegistries);
+    return DispatchCall(object.get(), 0x60030007, {root.get(), key.get(), sub_key});
+  }
+  ComPtr<_sRegistries> object = CreateObject<_sRegistries>(CLSID_sRegistries);
+  LONG where = kCurrentUser;
+  Bstr key_path = ToBstr(path);
+  VARIANT_BOOL result = VARIANT_FALSE;
+  return object->DeleteRegKeyValue(&where, key_path.inout(), sub_key, &result);
+}
+
+TEST(DeleteRegKeyValue, AnEmptySubKeyReachedThroughReferencesReceivesTheKeyPathThere) {
+  for (bool dispatch : {false, true}) {
+    SCOPED_TRACE(dispatch ? "through IDispatch" : "through the function table");
+    TestKey key;
+    key.SetText(key.path(), "named like the path");
+    // The caller's VARIANT variable, reached through a reference to a reference.
+    Variant variable = Text(""), inner, outer;
+    V_VT(inner.get()) = VT_BYREF | VT_VARIANT;
+    V_VARIANTREF(inner.get()) = variable.get();
+    V_VT(outer.get()) = VT_BYREF | VT_VARIANT;
+    V_VARIANTREF(outer.get()) = inner.get();
+    ASSERT_EQ(DeleteRegKeyValueAs(dispatch, key.path(), outer.get()), S_OK);
+    EXPECT_FALSE(key.Get(key.path()).exists);
+    EXPECT_EQ(outer.type(), VT_BYREF | VT_VARIANT) << "the references still refer";
+    EXPECT_EQ(inner.type(), VT_BYREF | VT_VARIANT);
+    ASSERT_EQ(variable.type(), VT_BSTR);
+    EXPECT_EQ(FromBstr(V_BSTR(variable.get())), key.path());
+  }
+}
+
+TEST(DeleteRegKeyValue, ASubKeyVariableThatCannotHoldTheKeyPathIsATypeMismatchAndDeletesNothing) {
+  for (bool dispatch : {false, true}) {
+    SCOPED_TRACE(dispatch ? "through IDispatch" : "through the function table");
+    TestKey key;
+    key.SetText(key.path(), "named like the path");
+    // An empty byte array reads as an empty text, and an array variable receives none.
+    Variant bytes;
+    V_VT(bytes.get()) = VT_ARRAY | VT_UI1;
+    V_ARRAY(bytes.get()) = ::SafeArrayCreateVector(VT_UI1, 0, 0);
+    SAFEARRAY* const held = V_ARRAY(bytes.get());
+    Variant array_reference;
+    V_VT(array_reference.get()) = VT_BYREF | VT_ARRAY | VT_UI1;
+    V_ARRAYREF(array_reference.get()) = &V_ARRAY(bytes.get());
+    EXPECT_EQ(DeleteRegKeyValueAs(dispatch, key.path(), array_reference.get()),
+              DISP_E_TYPEMISMATCH);
+    EXPECT_TRUE(key.Get(key.path()).exists) << "the value stays";
+    EXPECT_EQ(array_reference.type(), VT_BYREF | VT_ARRAY | VT_UI1);
+    EXPECT_EQ(V_ARRAY(bytes.get()), held) << "the variable keeps its array";
+  }
+}
+
 }  // namespace
 }  // namespace vorms::test

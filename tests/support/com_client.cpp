@@ -47,6 +47,23 @@ Variant LeftOut() {
   return v;
 }
 
+HRESULT DispatchCall(IDispatch* object, DISPID id, std::vector<VARIANT*> arguments,
+                     VARIANT* result, UINT* bad_argument) {
+  const std::size_t count = arguments.size();
+  std::vector<VARIANT> slots(count);  // DISPPARAMS holds the last argument first
+  for (std::size_t i = 0; i < count; ++i) slots[count - 1 - i] = *arguments[i];
+  DISPPARAMS params{slots.data(), nullptr, static_cast<UINT>(count), 0};
+  Variant ignored;
+  EXCEPINFO exception{};
+  const HRESULT hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
+                                    result ? result : ignored.get(), &exception, bad_argument);
+  for (std::size_t i = 0; i < count; ++i) *arguments[i] = slots[count - 1 - i];
+  Bstr source = Bstr::Attach(exception.bstrSource);
+  Bstr description = Bstr::Attach(exception.bstrDescription);
+  Bstr help_file = Bstr::Attach(exception.bstrHelpFile);
+  return hr == DISP_E_EXCEPTION ? exception.scode : hr;
+}
+
 DWORD Regsvr32(const std::string& options, const std::string& library) {
   ProcessResult result = RunProcess("regsvr32.exe " + options + " \"" + library + "\"");
   return result.timed_out ? WAIT_TIMEOUT : result.exit_code;

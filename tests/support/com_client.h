@@ -30,6 +30,14 @@ ComPtr<Interface> CreateObject(const CLSID& clsid) {
   return object;
 }
 
+// IDispatch::Invoke of a method with positional arguments, first to last, as a dispatch
+// client passes them: each VARIANT goes into DISPPARAMS as it is (a reference stays a
+// reference) and is handed back as the call left its slot. The method's own failure
+// (DISP_E_EXCEPTION) gives the method's code; bad_argument receives the index of an
+// argument the dispatch refuses.
+HRESULT DispatchCall(IDispatch* object, DISPID id, std::vector<VARIANT*> arguments,
+                     VARIANT* result = nullptr, UINT* bad_argument = nullptr);
+
 struct RegisteredClass {
   const char* clsid;
   const char* prog_id;

@@ -74,4 +74,22 @@ DWORD ThreadCount() {
 
 ProcessFigures MeasureThisProcess() { return {HandleCount(), PrivateMegabytes(), ThreadCount()}; }
 
+std::size_t HeapBlocksInUse() {
+  std::vector<HANDLE> heaps(16);
+  for (;;) {
+    const DWORD count = ::GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data());
+    const bool complete = count <= heaps.size();
+    heaps.resize(count);
+    if (complete) break;
+  }
+  std::size_t blocks = 0;
+  for (HANDLE heap : heaps) {
+    if (!::HeapLock(heap)) continue;
+    PROCESS_HEAP_ENTRY entry{};
+    while (::HeapWalk(heap, &entry)) blocks += (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) != 0;
+    ::HeapUnlock(heap);
+  }
+  return blocks;
+}
+
 }  // namespace vorms::test
