@@ -161,7 +161,9 @@ void Request(const std::string& ini, const char* key, const std::function<std::s
 void ServiceJob::ChangeSettings(const std::function<void(const std::string& ini)>& change) const {
   const std::string next = Ini() + ".next";
   ::DeleteFileA(next.c_str());
-  if (PathExists(Ini())) ASSERT_TRUE(::CopyFileA(Ini().c_str(), next.c_str(), FALSE));
+  if (PathExists(Ini())) {
+    ASSERT_TRUE(::CopyFileA(Ini().c_str(), next.c_str(), FALSE));
+  }
   change(next);
   WriteSetting("Service", "StartActions", "0", next);
   WriteSetting("Service", "ReloadParameters", "1", next);
