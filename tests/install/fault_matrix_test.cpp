@@ -128,12 +128,6 @@ void PatchEntry(const std::string& zip, const std::string& entry, std::size_t lo
 
 class FaultMatrix : public test::ServiceJob {
  public:
-  std::string Url(const std::string& path) const {
-    return "http://127.0.0.1:" + test::Env("VORMS_HTTP_PORT") + path;
-  }
-  std::string HttpFile(const std::string& name) const {
-    return test::ServerFolder("VORMS_HTTP_ROOT") + "\\faults\\" + name;
-  }
   void Set(const char* section, const char* key, const std::string& value) const {
     WriteSetting(section, key, value, settings_);
   }
@@ -143,8 +137,8 @@ class FaultMatrix : public test::ServiceJob {
   void UseHttp(const std::string& package_path) const {
     Set("HTTP", "UseThis", "1");
     Set("FTP", "UseThis", "0");
-    Set("HTTP", "DefaultFolder", Url("/faults/tsc.asp"));
-    Set("HTTP", "DefaultFileToGet", Url(package_path));
+    Set("HTTP", "DefaultFolder", test::HttpUrl("/faults/tsc.asp"));
+    Set("HTTP", "DefaultFileToGet", test::HttpUrl(package_path));
   }
   // A package offered three hours ago, and the path of its zip on the FTP folder.
   std::string OfferOld(const test::Release& release = kNewRelease, const std::vector<std::string>& extra = {}) {
@@ -157,10 +151,10 @@ class FaultMatrix : public test::ServiceJob {
   void SetUp() override {
     ServiceJob::SetUp();
     if (HasFatalFailure()) return;
-    ::CreateDirectoryA(HttpFile("").c_str(), nullptr);
-    test::WriteFile(HttpFile("tsc.asp"), "<p>Damage Cleanup Template (DCT)</SPAN> 620<BR>\r\n");
-    test::WriteFile(HttpFile("error.zip"), "<html><body>Sorry, the download area is closed</body></html>");
-    Pack(kNewRelease, HttpFile("tsc.zip"), -1);
+    test::WriteFile(test::HttpServedFile("/faults/tsc.asp"), test::kNewReleasePage);
+    test::WriteFile(test::HttpServedFile("/faults/error.zip"),
+                    "<html><body>Sorry, the download area is closed</body></html>");
+    Pack(kNewRelease, test::HttpServedFile("/faults/tsc.zip"), -1);
     Configure();
     InstallInAdmin(kOldRelease);
     ASSERT_TRUE(test::InstallAndStartVorms(folder_.path())) << ::GetLastError();

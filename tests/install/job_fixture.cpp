@@ -30,6 +30,17 @@ std::string ServerFolder(const char* root_variable) {
   return root;
 }
 
+std::string HttpUrl(const std::string& path) { return "http://127.0.0.1:" + Env("VORMS_HTTP_PORT") + path; }
+
+std::string HttpServedFile(const std::string& path) {
+  std::string file = ServerFolder("VORMS_HTTP_ROOT");
+  for (char c : path) {
+    if (c == '/') ::CreateDirectoryA(file.c_str(), nullptr);
+    file += c == '/' ? '\\' : c;
+  }
+  return file;
+}
+
 void SetWrittenHoursFromNow(const std::string& path, int hours) {
   FILETIME now;
   ::GetSystemTimeAsFileTime(&now);

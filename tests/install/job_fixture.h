@@ -22,6 +22,11 @@ std::string Env(const char* name);
 // A folder of a local server as this Wine program sees it (VORMS_FTP_ROOT, VORMS_HTTP_ROOT).
 std::string ServerFolder(const char* root_variable);
 
+// The local HTTP server's URL of a path ("/faults/tsc.asp"), and the file it serves there
+// (its folders made).
+std::string HttpUrl(const std::string& path);
+std::string HttpServedFile(const std::string& path);
+
 // A file's last-written time hours from now (negative: in the past).
 void SetWrittenHoursFromNow(const std::string& path, int hours);
 
@@ -38,6 +43,8 @@ struct Release {
 std::string ToolOf(const Release& release);
 inline constexpr Release kOldRelease{"1.0.0.1067", "617", "1001067", 40000};
 inline constexpr Release kNewRelease{"1.0.0.1100", "620", "1001100", 60000};
+// A release page that announces the new release's pattern.
+inline constexpr char kNewReleasePage[] = "<p>Damage Cleanup Template (DCT)</SPAN> 620<BR>\r\n";
 
 class ServiceJob : public testing::Test {
  protected:

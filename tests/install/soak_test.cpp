@@ -35,7 +35,6 @@ using test::kOldRelease;
 constexpr int kMinutesPerDay = 24 * 60;
 constexpr char kInstalled[] = "ApplyTmTouch: successfull Change TSC.PTN";
 constexpr char kMailSent[] = "SMTP_Notify: Success connecting and sending eMail Notification";
-constexpr char kPage[] = "<p>Damage Cleanup Template (DCT)</SPAN> 620<BR>\r\n";
 
 int SoakDays() {
   const std::string days = test::Env("VORMS_SOAK_DAYS");
@@ -51,13 +50,12 @@ class Soak : public test::ServiceJob {
     SetProgramFolderForTesting(folder_.path());
     memory::ResetAll();
     SetCheckChain(ServiceCheckChain());
-    ::CreateDirectoryA(HttpFile("").c_str(), nullptr);
-    test::WriteFile(HttpFile("tsc.asp"), kPage);
+    test::WriteFile(test::HttpServedFile("/soak/tsc.asp"), test::kNewReleasePage);
     Configure();
     WriteSetting("Service", "DebugMode", "0", Ini());  // 30 days of debug lines say nothing more
     WriteSetting("SERVICE", "SchedulePoolMinutes", "60", Ini());
-    WriteSetting("HTTP", "DefaultFolder", Url("/soak/tsc.asp"), Ini());
-    WriteSetting("HTTP", "DefaultFileToGet", Url("/soak/tsc.zip"), Ini());
+    WriteSetting("HTTP", "DefaultFolder", test::HttpUrl("/soak/tsc.asp"), Ini());
+    WriteSetting("HTTP", "DefaultFileToGet", test::HttpUrl("/soak/tsc.zip"), Ini());
     now_ = Now();
     SetClockForTesting(&now_);
   }
@@ -69,12 +67,6 @@ class Soak : public test::ServiceJob {
     ServiceJob::TearDown();
   }
 
-  std::string Url(const std::string& path) const {
-    return "http://127.0.0.1:" + test::Env("VORMS_HTTP_PORT") + path;
-  }
-  std::string HttpFile(const std::string& name) const {
-    return test::ServerFolder("VORMS_HTTP_ROOT") + "\\soak\\" + name;
-  }
 
   // The old release back in ADMIN and a new package on one of the two roads, FTP on even
   // days, HTTP on odd ones; the settings change is reloaded like a console's.
@@ -88,7 +80,7 @@ class Soak : public test::ServiceJob {
     if (ftp) {
       Offer("day" + std::to_string(day), kNewRelease, -1);
     } else {
-      Pack(kNewRelease, HttpFile("tsc.zip"), -1);
+      Pack(kNewRelease, test::HttpServedFile("/soak/tsc.zip"), -1);
     }
     WriteSetting("Service", "ReloadParameters", "1", Ini());
   }
